@@ -1,0 +1,40 @@
+# Compiler settings for the project's own targets.
+
+# Single-precision results must not depend on the platform: SSE2 arithmetic
+# on 32-bit x86 (no x87 excess precision) and no fused multiply-add anywhere.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-ffp-contract=off)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86")
+    add_compile_options(-msse2 -mfpmath=sse)
+  endif()
+endif()
+if(MSVC)
+  add_compile_options(/utf-8 /fp:precise)
+endif()
+
+# Windows programs carry their runtime with them.
+if(MINGW)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# Warnings are errors in our code.
+function(project_target target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /WX)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Werror)
+  endif()
+endfunction()
+
+# A program that ships in build/dist/<folder>/ as <name>.exe on every platform.
+function(add_game_program target folder)
+  add_executable(${target} ${ARGN})
+  project_target(${target})
+  set_target_properties(${target} PROPERTIES
+    OUTPUT_NAME ${target}
+    SUFFIX ".exe"
+    RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/dist/${folder}")
+  if(WIN32)
+    set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  endif()
+endfunction()
