@@ -50,8 +50,24 @@ std::string ExitStatus::Describe() const {
 
 std::ostream& operator<<(std::ostream& out, const ExitStatus& status) { return out << status.Describe(); }
 
-App::App(const fs::path& distFolder, std::string executable)
+namespace {
+
+// "build/dist/Tessel/" names the folder "Tessel" too.
+fs::path WithoutTrailingSlash(const fs::path& folder) {
+  return folder.has_filename() ? folder : folder.parent_path();
+}
+
+}  // namespace
+
+fs::path Dist(const fs::path& builtIn) {
+  const char* root = std::getenv("E2E_DIST_ROOT");
+  if (root == nullptr || *root == '\0') return builtIn;
+  return fs::path(root) / WithoutTrailingSlash(builtIn).filename();
+}
+
+App::App(const fs::path& dist, std::string executable)
     : executable_(std::move(executable)), exceptionsAtStart_(std::uncaught_exceptions()) {
+  const fs::path distFolder = WithoutTrailingSlash(dist);
   if (!fs::is_directory(distFolder)) {
     throw HarnessError("no program folder " + distFolder.string() + " (has the program been built?)");
   }

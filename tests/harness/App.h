@@ -41,6 +41,13 @@ struct StartOptions {
   std::optional<std::vector<std::string>> runner;
 };
 
+// The ready-to-run folder to test: `builtIn` (a path the build gives the
+// test, such as build/dist/Tessel), or, when the environment variable
+// E2E_DIST_ROOT is set, the folder of the same name under it. With
+// E2E_DIST_ROOT=build-win32/dist and E2E_RUNNER=wine the same tests drive
+// the Windows build.
+std::filesystem::path Dist(const std::filesystem::path& builtIn);
+
 class App {
  public:
   // Copies `distFolder` into a fresh temporary directory (the scratch

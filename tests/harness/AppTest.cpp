@@ -84,6 +84,18 @@ TEST(App, PreparesAScratchCopyWithoutTouchingTheFolder) {
 
   EXPECT_THROW(e2e::App(fs::path(PROBE_DIST) / "missing", "harness_probe"), e2e::HarnessError);
   EXPECT_THROW(e2e::App(PROBE_DIST, "Missing.exe"), e2e::HarnessError);
+  e2e::App slash(PROBE_DIST "/", "harness_probe");
+  EXPECT_EQ(slash.Folder().filename(), "probe-dist");
+}
+
+TEST(App, DistFolderCanComeFromAnotherBuild) {
+  {
+    ScopedEnv root("E2E_DIST_ROOT", nullptr);
+    EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/b/dist/Tessel");
+  }
+  ScopedEnv root("E2E_DIST_ROOT", "/w/build-win32/dist");
+  EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/w/build-win32/dist/Tessel");
+  EXPECT_EQ(e2e::Dist("/b/dist/Game/"), "/w/build-win32/dist/Game");
 }
 
 TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {

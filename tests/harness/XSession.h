@@ -101,6 +101,8 @@ class XSession {
   void Activate(WindowId w);
   WindowId FocusedWindow();
 
+  // Press or release the key that carries the symbol, nothing added: for
+  // holding keys across other input (PressKey(XK_Shift_L), clicks, ...).
   void PressKey(KeySym key);
   void ReleaseKey(KeySym key);
   // Press and release, with modifiers held around it (Alt+F4: TapKey(XK_F4,
