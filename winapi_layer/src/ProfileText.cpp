@@ -38,6 +38,16 @@ char32_t Folded(char c) {
   return cp;
 }
 
+// Names compared as Windows compares them: letter case ignored for Latin
+// and Cyrillic letters alike.
+bool SameProfileName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Folded(a[i]) != Folded(b[i])) return false;
+  }
+  return true;
+}
+
 const ProfileSection* FindSection(const std::vector<ProfileSection>& sections, const char* name) {
   std::string_view wanted = Trim(name);
   for (const ProfileSection& section : sections) {
@@ -92,14 +102,6 @@ uint32_t CopyDefault(const char* defaultText, char* buffer, uint32_t size) {
 }
 
 }  // namespace
-
-bool SameProfileName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Folded(a[i]) != Folded(b[i])) return false;
-  }
-  return true;
-}
 
 std::vector<ProfileSection> ParseProfile(std::string_view text) {
   std::vector<ProfileSection> sections;

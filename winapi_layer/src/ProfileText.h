@@ -36,8 +36,4 @@ struct ProfileAnswer {
 ProfileAnswer AnswerProfileQuery(const std::vector<ProfileSection>& sections, const char* section,
                                  const char* key, const char* defaultText, char* buffer, uint32_t size);
 
-// Windows-1251 names compared as Windows compares them: letter case
-// ignored for Latin and Cyrillic letters alike.
-bool SameProfileName(std::string_view a, std::string_view b);
-
 }  // namespace winlayer
