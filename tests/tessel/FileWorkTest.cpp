@@ -1,0 +1,211 @@
+#include "File_work.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "Cp1251.h"
+#include "Globvars.h"
+#include "_Pole.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kFile = "рекорды.txt"_cp;
+const char* const kTemp = "рекорды.tmp"_cp;
+
+void Put(const char* name, const std::string& bytes) {
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  CloseHandle(file);
+}
+
+// The file's bytes (64 MiB at most), or "(none)" when it cannot be opened.
+std::string Get(const char* name) {
+  HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "(none)";
+  std::string bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (bytes.size() < (64u << 20) && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+    bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// Slots 1..10 hold top, top - 100, ..., each named after its score.
+void SetTable(int32_t top) {
+  for (int32_t slot = 1; slot <= kLeadersShown; ++slot) {
+    leaders[slot].score = top - 100 * (slot - 1);
+    leaders[slot].name = " N" + IntToText(leaders[slot].score);
+  }
+  leaders[kOverflowSlot] = {-1, "?"};
+}
+
+// The scores of slots 1..11.
+std::string Scores() {
+  std::string text;
+  for (int32_t slot = 1; slot <= kOverflowSlot; ++slot)
+    text += (slot > 1 ? " " : "") + IntToText(leaders[slot].score);
+  return text;
+}
+
+// Each test works in a fresh directory of its own.
+class LeadersFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    std::random_device entropy;
+    do {
+      auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+      dir_ = fs::temp_directory_path() /
+             ("tessel-leaders-" + std::to_string(stamp) + "-" + std::to_string(entropy()));
+    } while (!fs::create_directory(dir_));
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+  fs::path home_, dir_;
+};
+
+TEST(PlaceScore, BelowEqualScoresWithTheOverflowSlotTakingWhatFallsOut) {
+  SetTable(900);
+  score = 800;
+  PlaceScore();
+  EXPECT_EQ(leaderPlace, 3);
+  EXPECT_EQ(Scores(), "900 800 800 700 600 500 400 300 200 100 0");
+  EXPECT_EQ(leaders[3].name + leaders[4].name + leaders[11].name, " N700 N700 N0");  // name stored later
+
+  for (int32_t last : {0, -5}) {
+    SetTable(900);
+    score = last;
+    PlaceScore();
+    EXPECT_EQ(leaderPlace, 11);
+    EXPECT_EQ(Scores(), "900 800 700 600 500 400 300 200 100 0 " + IntToText(last));
+  }
+
+  SetTable(-100);
+  score = -950;
+  PlaceScore();
+  EXPECT_EQ(leaderPlace, 10);
+  EXPECT_EQ(Scores(), "-100 -200 -300 -400 -500 -600 -700 -800 -900 -950 -1000");
+}
+
+TEST_F(LeadersFile, ReadingSkipsBlanksTakesTheRestOfTheLineAndStopsAtCtrlZ) {
+  Put(kFile,
+      "\r\n  \t 500 Анна\r\n-2147483648\tTAB\n\n+7  two  spaces \r\n1234\r\n30\r\r\n40 x\x1A"
+      "ABC\r\n"_cp);
+  SetTable(900);
+  ReadLeaders();
+  EXPECT_EQ(
+      LeadersFileText(),
+      "500 Анна\r\n-2147483648\tTAB\r\n7  two  spaces \r\n1234\r\n30\r\n40 x\r\n0\r\n0\r\n0\r\n0\r\n"_cp);
+  EXPECT_EQ(leaders[11].name, "?");
+
+  // A multi-megabyte name; lines after the tenth are not read at all.
+  std::string big = "9 " + std::string(3 << 20, 'Z') + "\r\n";
+  for (int i = 2; i <= 10; ++i) big += "1 P\r\n";
+  Put(kFile, big + "not a number\r\n");
+  ReadLeaders();
+  EXPECT_EQ(leaders[1].name.size(), (3u << 20) + 1);
+  EXPECT_EQ(leaders[10].name, " P");
+  Put(kFile, std::string(4 << 20, ' '));
+  ReadLeaders();
+  EXPECT_EQ(leaders[1].score, 0);
+}
+
+TEST_F(LeadersFile, WritingGivesBackTheFileByteForByteAndStoresTheTypedName) {
+  const std::string table =
+      "5000 Борис\r\n4000  two  spaces\r\n3000 \r\n2000\r\n10 A\r\n9 B\r\n0 C\r\n-1 D\r\n-20 E\r\n-300\r\n"_cp;
+  Put(kFile, table);
+  ReadLeaders();
+  leaderPlace = 11;
+  playerName = "IGNORED";
+  SaveLeaders();
+  EXPECT_EQ(Get(kFile), table);
+  EXPECT_TRUE(leadersSaved);
+  EXPECT_EQ(Get(kTemp), "(none)");
+
+  // Placed with an empty name: the score and one space.
+  Put(kFile, "3 A\r\n2 B\r\n1 C\r\n");
+  ReadLeaders();
+  score = 2;
+  PlaceScore();
+  playerName = "";
+  SaveLeaders();
+  EXPECT_EQ(Get(kFile), "3 A\r\n2 B\r\n2 \r\n1 C\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST_F(LeadersFile, NewGameTwiceEqualsOnceAndReadsTheLatestFile) {
+  Put(kFile, "70 A\r\n60 B\r\n");
+  lastPoints = 33;
+  selection = {1, 2, 3, 4, 5, 6};
+  NewGame();
+  const std::string once = LeadersFileText();
+  board[4][4] = 9;
+  score = 12;
+  gameOver = leadersSaved = true;
+  NewGame();
+  NewGame();
+  EXPECT_EQ(LeadersFileText(), once);
+  EXPECT_EQ(cellPixels, 38);
+  for (auto& column : board)
+    for (int32_t value : column) EXPECT_EQ(value, 0);
+  EXPECT_EQ(score * 100 + multiplier * 10 + leaderPlace, 21);
+  EXPECT_FALSE(boardAtRest || gemSelected || checkPending || swapPending || gameOver || leadersSaved);
+  EXPECT_EQ(playerName, "");
+  EXPECT_EQ(lastPoints + selection.secondKind, 39);  // both kept from the game before
+
+  score = 65;
+  PlaceScore();
+  playerName = "Q";
+  SaveLeaders();
+  NewGame();
+  EXPECT_EQ(leaders[2].name, " Q");
+}
+
+// On Windows the error box is a real one that waits for its button.
+#if !defined(_WIN32)
+using LeadersFileDeathTest = LeadersFile;
+
+TEST_F(LeadersFileDeathTest, MissingFileAndBadScoresEndTheProgramWithTheirCodes) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child shares this directory
+  EXPECT_EXIT(ReadLeaders(), ::testing::ExitedWithCode(2), "Runtime error   2 at ");
+  for (const char* text : {"1234\r\nABC\r\n", "2147483648 X\r\n", "-\r\n", "12a B\r\n"}) {
+    Put(kFile, text);
+    EXPECT_EXIT(ReadLeaders(), ::testing::ExitedWithCode(106), "Runtime error 106 at ") << text;
+  }
+}
+
+TEST_F(LeadersFileDeathTest, AFailedWriteLeavesTheOldTableAsItWas) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  Put(kFile, "10 OLD\r\n");
+  ReadLeaders();
+  leaderPlace = 1;
+  playerName = "NEW";
+  // The temporary file cannot be created where a directory stands.
+  fs::create_directory(cp1251::ToUtf8(kTemp));
+  EXPECT_EXIT(SaveLeaders(), ::testing::ExitedWithCode(ERROR_ACCESS_DENIED), "Runtime error   5 at ");
+  EXPECT_EQ(Get(kFile), "10 OLD\r\n");
+  fs::remove(cp1251::ToUtf8(kTemp));
+  // A write that fails part way: the temporary file leads to a full disk.
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  fs::create_symlink("/dev/full", cp1251::ToUtf8(kTemp));
+  EXPECT_EXIT(SaveLeaders(), ::testing::ExitedWithCode(ERROR_DISK_FULL), "Runtime error 112 at ");
+  EXPECT_EQ(Get(kFile), "10 OLD\r\n");
+  EXPECT_FALSE(fs::is_symlink(cp1251::ToUtf8(kTemp)));
+}
+#endif
+
+}  // namespace

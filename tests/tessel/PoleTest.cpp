@@ -1,0 +1,188 @@
+#include "_Pole.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "FloatControl.h"
+#include "Globvars.h"
+#include "Random.h"
+
+namespace {
+
+// The board as its rows from the top, joined by '|': a digit per gem, '.'
+// per empty cell.
+std::string Rows() {
+  std::string text;
+  for (int32_t y = 1; y <= 8; ++y) {
+    for (int32_t x = 1; x <= 8; ++x) text += board[x][y] == 0 ? '.' : static_cast<char>('0' + board[x][y]);
+    if (y < 8) text += '|';
+  }
+  return text;
+}
+
+// Sets the board from such a picture (rows may be short or left out) and
+// puts it at rest with nothing pending.
+void SetRows(const std::string& rows) {
+  std::memset(board, 0, sizeof board);
+  int32_t x = 1, y = 1;
+  for (char c : rows) {
+    if (c == '|') {
+      ++y;
+      x = 1;
+    } else {
+      board[x++][y] = c == '.' ? 0 : c - '0';
+    }
+  }
+  boardAtRest = true;
+  gemSelected = checkPending = swapPending = false;
+}
+
+TEST(Gravity, OneRowPerCallNewGemsFromTheLeftAndAFullBoardAfterEightTicks) {
+  SetRows("5|6");
+  ProgramRandom.Seed(42);
+  RandomGenerator expected = ProgramRandom;
+  FallStep();
+  std::string top;
+  for (int i = 0; i < 8; ++i) top += static_cast<char>('1' + expected.Below(9));
+  EXPECT_EQ(Rows(), top + "|5.......|6.......|........|........|........|........|........");
+  EXPECT_FALSE(boardAtRest || checkPending);
+
+  SetRows("");
+  boardAtRest = false;
+  for (int32_t tick = 1; tick <= 8; ++tick) {
+    BoardTick();
+    if (tick == 1) top = Rows().substr(0, 8);
+    for (int32_t y = 1; y <= 8; ++y) {
+      std::string row = Rows().substr((y - 1) * 9, 8);
+      EXPECT_EQ(row.find('.') == std::string::npos, y <= tick) << "tick " << tick << ": " << Rows();
+      EXPECT_EQ(row == "........", y > tick) << "tick " << tick << ": " << Rows();
+    }
+  }
+  EXPECT_EQ(Rows().substr(63), top);
+  EXPECT_FALSE(boardAtRest);
+
+  // A full board without groups comes to rest and is evaluated in that same
+  // tick, drawing no gem.
+  SetRows("12345678|45678912|78912345|12345678|45678912|78912345|12345678|45678912");
+  boardAtRest = false;
+  lastPoints = 77;
+  expected = ProgramRandom;
+  BoardTick();
+  EXPECT_TRUE(boardAtRest && checkPending);
+  EXPECT_EQ(lastPoints, 0);
+  EXPECT_EQ(ProgramRandom.Next(), expected.Next());
+}
+
+TEST(Groups, FourConnectedGroupsGoDiagonalsDoNotAndTheFirstMetScoresFirst) {
+  SetRows("44|.4|2|2|.2|.......9|...7...9|......99");
+  multiplier = 1;
+  score = 1000;
+  ResolveGroups();
+  // The L of 4s (column 1) at 9 x 1, then the corner 9s at 16 x 2.
+  EXPECT_EQ(Rows(), "........|........|2.......|2.......|.2......|........|...7....|........");
+  EXPECT_EQ(lastPoints, 41);
+  EXPECT_EQ(score, 1041);
+  EXPECT_EQ(multiplier, 4);
+  EXPECT_FALSE(boardAtRest);
+
+  // After a swap the multiplier starts again at 1 and doubles per group.
+  for (const char* rows : {"2...3|2...3|2...3|....3|....3", "3...2|3...2|3...2|3|3"}) {
+    SetRows(rows);
+    swapPending = true;
+    multiplier = 16;
+    ResolveGroups();
+    EXPECT_EQ(lastPoints, rows[0] == '2' ? 9 + 25 * 2 : 25 + 9 * 2);
+    EXPECT_EQ(multiplier, 4);
+    EXPECT_FALSE(swapPending);
+  }
+}
+
+TEST(Swap, ChoosingWithdrawingFarClicksAndSwapsWithTheirCost) {
+  SetRows("12|34");
+  ChooseCell(1, 1);
+  ChooseCell(1, 1);
+  EXPECT_FALSE(gemSelected);
+  ChooseCell(1, 1);
+  ChooseCell(2, 2);  // diagonal
+  ChooseCell(3, 1);  // two cells away
+  EXPECT_TRUE(gemSelected);
+  EXPECT_FALSE(checkPending || swapPending);
+
+  // A swap that forms nothing stays made, costs 500 and resets the multiplier.
+  multiplier = 8;
+  score = 100;
+  ChooseCell(2, 1);
+  EXPECT_EQ(Rows().substr(0, 2), "21");
+  EXPECT_EQ(selection.firstKind * 10 + selection.secondKind, 12);
+  EXPECT_TRUE(checkPending && swapPending && !gemSelected);
+  ResolveGroups();
+  EXPECT_EQ(Rows().substr(0, 2), "21");
+  EXPECT_EQ(lastPoints, -500);
+  EXPECT_EQ(score, -400);
+  EXPECT_EQ(multiplier, 1);
+  EXPECT_TRUE(boardAtRest && !swapPending);
+  ResolveGroups();
+  EXPECT_EQ(score, -400);
+
+  // The score wraps around at 32 bits.
+  score = INT_MIN + 100;
+  ChooseCell(1, 1);
+  ChooseCell(2, 1);
+  ResolveGroups();
+  EXPECT_EQ(score, INT_MAX - 399);
+}
+
+TEST(Rotation, QuarterTurnKeepsScoreAndMultiplierAndTheSelectionFollowsItsGem) {
+  ProgramRandom.Seed(7);
+  for (int32_t x = 1; x <= 8; ++x)
+    for (int32_t y = 1; y <= 8; ++y) board[x][y] = static_cast<int32_t>(ProgramRandom.Below(9)) + 1;
+  const std::string before = Rows();
+  gemSelected = false;
+  ChooseCell(2, 3);
+  score = 5;
+  RotateBoard();
+  EXPECT_EQ(Rows()[63], before[0]);  // top-left to bottom-left
+  EXPECT_EQ(Rows()[0], before[7]);   // top-right to top-left
+  EXPECT_EQ(selection.firstX * 10 + selection.firstY, 37);
+  EXPECT_EQ(board[3][7], selection.firstKind);
+  for (int turn = 2; turn <= 4; ++turn) RotateBoard();
+  EXPECT_EQ(Rows(), before);
+  EXPECT_EQ(selection.firstX * 10 + selection.firstY, 23);
+  EXPECT_EQ(score, 5);
+
+  SetRows("5|5|5");
+  multiplier = 8;
+  RotateBoard();
+  ResolveGroups();
+  EXPECT_EQ(lastPoints, 72);
+}
+
+// Computes the geometry for a window size and checks it, floats exactly.
+void ExpectGeometry(int32_t width, int32_t height, int32_t pixels, float cw, float ch, float ox, float oy) {
+  windowWidth = width;
+  windowHeight = height;
+  ComputeGeometry();
+  EXPECT_EQ(cellPixels, pixels);
+  EXPECT_EQ(cellWidth, cw);
+  EXPECT_EQ(cellHeight, ch);
+  EXPECT_EQ(originX, ox);
+  EXPECT_EQ(originY, oy);
+}
+
+TEST(Geometry, CellSizeAndOriginFollowTheWindowAndAZeroSizeDoesNotTrap) {
+  MaskFloatingPointExceptions();
+  ExpectGeometry(640, 480, 75, 0.234375f, 0.3125f, -0.9375f, 0.9166666667f);
+  ExpectGeometry(350, 500, 38, 0.2171428571f, 0.152f, -0.8857142857f, 0.92f);
+  windowWidth = windowHeight = 0;
+  ComputeGeometry();
+  EXPECT_EQ(cellPixels, -5);
+  EXPECT_TRUE(std::isinf(cellWidth) && std::isnan(cellHeight) && std::isinf(originX) && std::isinf(originY));
+  windowWidth = 350;
+  windowHeight = 500;
+}
+
+}  // namespace
