@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "Cp1251.h"
-#include "ProcessTools.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ const std::string kError = "*** ОШИБКА *** :  "_cp;
 // This test program's own log: its file name has no extension, and its
 // last four characters are cut all the same.
 fs::path OwnLogPath() {
-  std::string program = enginetest::OwnProgramPath().string();
+  std::string program = fs::read_symlink("/proc/self/exe").string();
   return program.substr(0, program.size() - 4) + ".log";
 }
 
