@@ -43,15 +43,15 @@ bool SkipBytes(HANDLE file, uint32_t count) {
   return true;
 }
 
-class OpenFile {
+class ReadOnlyFile {
  public:
-  explicit OpenFile(const char* name)
+  explicit ReadOnlyFile(const char* name)
       : handle_(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~OpenFile() {
+  ~ReadOnlyFile() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
   HANDLE Handle() const { return handle_; }
   bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
@@ -62,7 +62,7 @@ class OpenFile {
 }  // namespace
 
 std::optional<BmpImage> LoadBmpImage(const char* fileName) {
-  OpenFile file(fileName);
+  ReadOnlyFile file(fileName);
   if (!file.IsOpen()) return std::nullopt;
 
   uint8_t headers[kFileHeaderSize + kInfoHeaderSize];
