@@ -35,7 +35,11 @@ void TrackPointer(const WindowRecord& w, int x, int y) {
 }
 
 void OnKey(const SDL_KeyboardEvent& e) {
+  // SDL learns of a new focus window a little after X gives it; a key
+  // pressed in between comes without a window, and belongs to the window
+  // that was activated last.
   WindowRecord* w = winlayer::WindowOfHostId(e.windowID);
+  if (w == nullptr) w = winlayer::ActiveWindow();
   if (w == nullptr) return;
   uint32_t keyState = winlayer::KeyStateFromSdl(e.keysym.mod);
   auto key =
@@ -99,6 +103,9 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
       // The close button: on Windows a click in the frame that the
       // default procedure turns into this command.
       winlayer::PostHostInput(*w, WM_SYSCOMMAND, SC_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      winlayer::Activate(*w);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
       winlayer::Invalidate(*w);

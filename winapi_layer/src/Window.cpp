@@ -36,6 +36,7 @@ std::vector<std::unique_ptr<WindowClass>> classes;
 std::vector<std::unique_ptr<WindowRecord>> windows;  // never freed: see WindowRecord.h
 ATOM nextAtom = 0xC000;
 Frame lastFrame;  // the frame the window manager last gave a framed window
+WindowRecord* active = nullptr;
 
 // Class names ignore letter case, Latin and Cyrillic alike.
 unsigned char Folded(unsigned char c) {
@@ -146,6 +147,7 @@ void Show(WindowRecord& w) {
   if (!w.alive) return;
   SDL_ShowWindow(w.sdl);
   w.visible = true;
+  winlayer::Activate(w);
   winlayer::Invalidate(w);
   winlayer::FitToFrame(w);
   winlayer::UpdateFullscreen(w);
@@ -227,6 +229,16 @@ WindowRecord* WindowOfDeviceContext(HDC dc) {
   if (dc == nullptr) return nullptr;
   for (auto& w : windows) {
     if (&w->dc == dc) return w->alive ? w.get() : nullptr;
+  }
+  return nullptr;
+}
+
+void Activate(WindowRecord& window) { active = &window; }
+
+WindowRecord* ActiveWindow() {
+  if (active != nullptr && active->alive && active->visible) return active;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if ((*it)->alive && (*it)->visible) return it->get();
   }
   return nullptr;
 }
@@ -345,6 +357,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   w.sdlId = SDL_GetWindowID(w.sdl);
+  winlayer::SetHostTitle(w.sdl, cp1251::ToUtf8(w.caption).c_str());
   w.known = winlayer::HostView{ShowState::Normal, ClientWidth(w), ClientHeight(w)};
   w.dc.window = &w;
   windows.push_back(std::move(record));
@@ -490,7 +503,7 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
   WindowRecord* w = Checked(window);
   if (w == nullptr) return FALSE;
   w->caption = text != nullptr ? text : "";
-  SDL_SetWindowTitle(w->sdl, cp1251::ToUtf8(w->caption).c_str());
+  winlayer::SetHostTitle(w->sdl, cp1251::ToUtf8(w->caption).c_str());
   return TRUE;
 }
 

@@ -77,6 +77,11 @@ WindowRecord* WindowOfHostId(uint32_t sdlWindowId);
 WindowRecord* WindowOfDeviceContext(HDC dc);
 std::vector<WindowRecord*> LiveWindows();
 
+// The window that keyboard input goes to: the one the host last gave the
+// focus or that was last shown, as long as it is visible.
+WindowRecord* ActiveWindow();
+void Activate(WindowRecord& window);
+
 // Calls the window procedure.
 LRESULT Deliver(WindowRecord& window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -100,7 +105,11 @@ void UpdateFullscreen(WindowRecord& window);
 // Posts input from the host (Messages.cpp).
 void PostHostInput(WindowRecord& window, UINT message, WPARAM wParam, LPARAM lParam, uint32_t keyState);
 
-// The sound of MessageBeep, through the host window's display (Bell.cpp).
+// The sound of MessageBeep, through the host window's display (X11Host.cpp).
 void RingBell(SDL_Window* window);
+
+// Sets the caption the window manager shows, whatever the C library's
+// locale, and waits until the display has it, as on Windows.
+void SetHostTitle(SDL_Window* window, const char* utf8);
 
 }  // namespace winlayer
