@@ -144,6 +144,4 @@ unsigned long PixelAt(unsigned long window, int x, int y) {
   return pixel & 0xFFFFFFul;
 }
 
-void Sync() { XSync(Connection(), False); }
-
 }  // namespace xserver

@@ -32,7 +32,4 @@ void Resize(unsigned long window, int width, int height);
 // The colour on screen at x, y of a window, as 0xRRGGBB.
 unsigned long PixelAt(unsigned long window, int x, int y);
 
-// Waits until the server has handled everything sent so far.
-void Sync();
-
 }  // namespace xserver

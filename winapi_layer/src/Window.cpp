@@ -314,7 +314,10 @@ ATOM RegisterClassA(const WNDCLASSA* c) {
 }
 
 ATOM RegisterClassExA(const WNDCLASSEXA* c) {
-  if (c == nullptr || c->cbSize != sizeof(WNDCLASSEXA)) {
+  // The record has its 32-bit Windows size (48) in a program that writes
+  // that number, and its size on this host in one that writes sizeof.
+  constexpr UINT kWindows32Size = 48;
+  if (c == nullptr || (c->cbSize != sizeof(WNDCLASSEXA) && c->cbSize != kWindows32Size)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
