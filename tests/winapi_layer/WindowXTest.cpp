@@ -195,6 +195,15 @@ TEST(WindowX, CloseGoesThroughTheDefaultProcedureToDestroy) {
             (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
   EXPECT_EQ(SeenOf(WM_SYSCOMMAND)[0].wParam, static_cast<WPARAM>(SC_CLOSE));
 
+  // The window manager's close button: the same system command.
+  window = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
+  seen.clear();
+  xserver::RequestClose(xserver::WindowOf(support::HostWindow(window)));
+  ASSERT_TRUE(support::PumpUntil([&] { return !IsWindow(window); }));
+  EXPECT_EQ(Kinds({WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}),
+            (std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));
+  EXPECT_EQ(SeenOf(WM_SYSCOMMAND)[0].wParam, static_cast<WPARAM>(SC_CLOSE));
+
   // F4 without Alt closes nothing.
   window = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
   altF4.hwnd = window;

@@ -136,6 +136,19 @@ void Resize(unsigned long window, int width, int height) {
   XSync(Connection(), False);
 }
 
+void RequestClose(unsigned long window) {
+  Display* d = Connection();
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = window;
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, window, False, NoEventMask, &e);
+  XSync(d, False);
+}
+
 unsigned long PixelAt(unsigned long window, int x, int y) {
   XImage* image = XGetImage(Connection(), window, x, y, 1, 1, AllPlanes, ZPixmap);
   if (image == nullptr) return 0xFFFFFFFFul;

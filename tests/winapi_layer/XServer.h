@@ -29,6 +29,9 @@ void Focus(unsigned long window);
 void SetNetWmState(unsigned long window, const std::vector<std::string>& states);
 void Resize(unsigned long window, int width, int height);
 
+// What a window manager sends when its close button is pressed.
+void RequestClose(unsigned long window);
+
 // The colour on screen at x, y of a window, as 0xRRGGBB.
 unsigned long PixelAt(unsigned long window, int x, int y);
 

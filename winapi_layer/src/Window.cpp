@@ -191,7 +191,11 @@ DWORD StyleWithState(const WindowRecord& w) {
 
 void ApplyStyle(WindowRecord& w, DWORD style) {
   w.style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
-  SDL_SetWindowBordered(w.sdl, winlayer::Framed(w.style) ? SDL_TRUE : SDL_FALSE);
+  // SDL waits for a visible X window to be mapped again after changing its
+  // frame, which a minimised one never is: its frame changes on restoring.
+  if (w.known.state != ShowState::Minimized) {
+    SDL_SetWindowBordered(w.sdl, winlayer::Framed(w.style) ? SDL_TRUE : SDL_FALSE);
+  }
   SDL_SetWindowResizable(w.sdl, (w.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
   Frame frame = winlayer::Framed(w.style) ? (w.visible ? FrameOf(w) : lastFrame) : Frame{};
   if (frame != w.frame && w.known.state == ShowState::Normal) {
@@ -278,6 +282,9 @@ void SyncWithHost(WindowRecord& w, bool redraw) {
     }
   }
   bool resized = now.clientWidth != w.known.clientWidth || now.clientHeight != w.known.clientHeight;
+  if (w.known.state == ShowState::Minimized && now.state != ShowState::Minimized) {
+    SDL_SetWindowBordered(w.sdl, Framed(w.style) ? SDL_TRUE : SDL_FALSE);
+  }
   w.known = now;
   if (now.state == ShowState::Normal && !w.fullscreen && resized) {
     w.width = now.clientWidth + w.frame.left + w.frame.right;
