@@ -5,13 +5,12 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "Cp1251.h"
+#include "TraceFile.h"
 #include "Video.h"
 
 namespace {
@@ -34,27 +33,6 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 void CALLBACK TimerRoutine(HWND, UINT message, UINT_PTR id, DWORD) {
   if (message == WM_TIMER) procedureCalls += static_cast<int>(id);
 }
-
-class TraceFile {
- public:
-  TraceFile() : path_(std::string(::testing::TempDir()) + "winlayer-trace-" + std::to_string(getpid())) {
-    std::remove(path_.c_str());
-    setenv("WINLAYER_TRACE", path_.c_str(), 1);
-  }
-  ~TraceFile() {
-    unsetenv("WINLAYER_TRACE");
-    std::remove(path_.c_str());
-  }
-  std::vector<std::string> Lines() const {
-    std::ifstream in(path_);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
- private:
-  std::string path_;
-};
 
 TEST(NoDisplay, ClassesRegisterOnceAndWindowsFailWithTheDocumentedError) {
   ASSERT_TRUE(displayGone);

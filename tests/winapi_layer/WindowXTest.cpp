@@ -5,13 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "Cp1251.h"
 #include "LayerSupport.h"
+#include "TraceFile.h"
 #include "XServer.h"
 
 namespace {
@@ -218,8 +216,7 @@ TEST(WindowX, WindowManagersMaximiseComesAsSystemCommandThenSize) {
   ASSERT_NE(window, nullptr);
   support::PumpFor(50);
   seen.clear();
-  std::string tracePath = std::string(::testing::TempDir()) + "wm-trace-" + std::to_string(getpid());
-  setenv("WINLAYER_TRACE", tracePath.c_str(), 1);
+  TraceFile trace;
   // The 3D game's procedure: a beep on SC_MAXIMIZE, then the default handling.
   support::handler = [](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
     if (message == WM_SYSCOMMAND && wParam == SC_MAXIMIZE) MessageBeep(0);
@@ -234,7 +231,6 @@ TEST(WindowX, WindowManagersMaximiseComesAsSystemCommandThenSize) {
            sizes.back().lParam == MAKELPARAM(1024, 740);
   });
   support::handler = nullptr;
-  unsetenv("WINLAYER_TRACE");
   ASSERT_TRUE(maximised);
   auto commands = SeenOf(WM_SYSCOMMAND);
   ASSERT_EQ(commands.size(), 1u);
@@ -246,11 +242,7 @@ TEST(WindowX, WindowManagersMaximiseComesAsSystemCommandThenSize) {
       seen.begin(), seen.end(), [](auto& s) { return s.message == WM_SIZE && s.wParam == SIZE_MAXIMIZED; });
   EXPECT_LT(firstCommand - seen.begin(), firstMaxSize - seen.begin());
   EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_MAXIMIZE);
-  std::ifstream trace(tracePath);
-  std::string line;
-  std::getline(trace, line);
-  EXPECT_EQ(line, "MessageBeep 0");
-  std::remove(tracePath.c_str());
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{"MessageBeep 0"});
 }
 
 TEST(WindowX, ProgramThatKeepsTheMaximiseCommandKeepsItsWindow) {
@@ -285,38 +277,18 @@ TEST(WindowX, SystemCommandsFromTheProgramChangeTheState) {
   EXPECT_EQ(SeenOf(WM_SYSCOMMAND).size(), 1u) << "no second command for a change the program asked for";
 }
 
-class DisplayModeX : public ::testing::Test {
- protected:
-  void SetUp() override {
-    path_ = std::string(::testing::TempDir()) + "mode-trace-" + std::to_string(getpid());
-    std::remove(path_.c_str());
-    setenv("WINLAYER_TRACE", path_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("WINLAYER_TRACE");
-    std::remove(path_.c_str());
-  }
-  std::vector<std::string> Trace() {
-    std::ifstream in(path_);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-  static DEVMODEA Mode(DWORD width, DWORD height, DWORD bits) {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof mode;
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    mode.dmBitsPerPel = bits;
-    return mode;
-  }
+DEVMODEA Mode(DWORD width, DWORD height, DWORD bits) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmBitsPerPel = bits;
+  return mode;
+}
 
- private:
-  std::string path_;
-};
-
-TEST_F(DisplayModeX, ModesTheDisplayLacksAreRefusedAndChangeNothing) {
+TEST(DisplayModeX, ModesTheDisplayLacksAreRefusedAndChangeNothing) {
+  TraceFile trace;
   HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 800, 600);
   ASSERT_NE(window, nullptr);
   DEVMODEA small = Mode(800, 600, 16);
@@ -327,12 +299,13 @@ TEST_F(DisplayModeX, ModesTheDisplayLacksAreRefusedAndChangeNothing) {
   EXPECT_FALSE(SDL_GetWindowFlags(support::HostWindow(window)) & SDL_WINDOW_FULLSCREEN);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   EXPECT_EQ(ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
-  EXPECT_EQ(Trace(), (std::vector<std::string>{"ChangeDisplaySettingsA 800x600x16 4 -> -2",
-                                               "ChangeDisplaySettingsA 1024x768x24 4 -> -2",
-                                               "ChangeDisplaySettingsA NULL 4 -> 0"}));
+  EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"ChangeDisplaySettingsA 800x600x16 4 -> -2",
+                                                     "ChangeDisplaySettingsA 1024x768x24 4 -> -2",
+                                                     "ChangeDisplaySettingsA NULL 4 -> 0"}));
 }
 
-TEST_F(DisplayModeX, AnOfferedModeMakesTheCoveringPopupFullScreenUntilRestored) {
+TEST(DisplayModeX, AnOfferedModeMakesTheCoveringPopupFullScreenUntilRestored) {
+  TraceFile trace;
   // The 3D game's full-screen start, step by step.
   HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 640, 480);
   ASSERT_NE(window, nullptr);
@@ -362,9 +335,9 @@ TEST_F(DisplayModeX, AnOfferedModeMakesTheCoveringPopupFullScreenUntilRestored) 
 
   EXPECT_EQ(ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
   EXPECT_FALSE(SDL_GetWindowFlags(support::HostWindow(window)) & SDL_WINDOW_FULLSCREEN);
-  EXPECT_EQ(Trace(), (std::vector<std::string>{"ChangeDisplaySettingsA 1024x768x32 6 -> 0",
-                                               "ChangeDisplaySettingsA 1024x768x32 4 -> 0",
-                                               "ChangeDisplaySettingsA NULL 4 -> 0"}));
+  EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"ChangeDisplaySettingsA 1024x768x32 6 -> 0",
+                                                     "ChangeDisplaySettingsA 1024x768x32 4 -> 0",
+                                                     "ChangeDisplaySettingsA NULL 4 -> 0"}));
 }
 
 }  // namespace
