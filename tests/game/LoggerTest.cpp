@@ -83,19 +83,4 @@ TEST_F(LoggerTest, TheFileReceivesWholeBuffersAndTheRestOnClose) {
   EXPECT_EQ(ReadBytes(OwnLogPath()), line + kStatus + "x  : \r\n");
 }
 
-TEST_F(LoggerTest, StartAndEndActionsWriteTheFirstAndLastLines) {
-  ASSERT_EQ(AppLog, nullptr);
-  StartLogger();
-  ASSERT_NE(AppLog, nullptr);
-  AppLog->WriteStatus("между"_cp, "");
-  FinishLogger();
-  EXPECT_EQ(AppLog, nullptr);
-  EXPECT_EQ(ReadBytes(OwnLogPath()), kStatus + "Запуск приложения  : Initialization\r\n"_cp + kStatus +
-                                         "между  : \r\n"_cp + kStatus +
-                                         "Завершение приложения  : Finalization\r\n"_cp);
-  // Without a log the end action has nothing to do.
-  FinishLogger();
-  EXPECT_EQ(AppLog, nullptr);
-}
-
 }  // namespace

@@ -71,14 +71,4 @@ TEST_F(Viewport, TheProjectionIsTheFixedFrustumWhateverTheSize) {
   }
 }
 
-TEST_F(Viewport, WithoutACurrentContextOnlyTheSizeIsKept) {
-  ASSERT_TRUE(wglMakeCurrent(nullptr, nullptr));
-  ResizeViewport(200, 0);
-  EXPECT_EQ(ViewportWidth, 200);
-  EXPECT_EQ(ViewportHeight, 1);
-  ASSERT_TRUE(wglMakeCurrent(DeviceContext, RenderContext));
-  ResizeViewport(640, 480);
-  EXPECT_EQ(GlViewport(), (std::array<GLint, 4>{0, 0, 640, 480}));
-}
-
 }  // namespace
