@@ -21,8 +21,10 @@ struct Vec {
   double x, y;
 };
 
-// The background of every picture. Nothing drawn on top uses it.
-constexpr uint8_t kKey[3] = {255, 0, 255};
+// The background of every picture. Nothing drawn on top uses it. Black,
+// because the game's linear filtering mixes it into the texels at a stone's
+// outline: there it darkens the girdle instead of tinting it.
+constexpr uint8_t kKey[3] = {0, 0, 0};
 
 class Picture {
  public:
@@ -30,6 +32,13 @@ class Picture {
     for (int i = 0; i < width * height; ++i) {
       for (int c = 0; c < 3; ++c) pixels_[i * 3 + c] = kKey[c];
     }
+  }
+
+  // Gives the pixel at column x, row y counted from the top back to the key
+  // colour.
+  void Clear(int x, int y) {
+    uint8_t* p = &pixels_[(y * width_ + x) * 3];
+    for (int c = 0; c < 3; ++c) p[c] = kKey[c];
   }
 
   // Sets the pixel at column x, row y counted from the top.
@@ -89,7 +98,9 @@ class Picture {
   int Height() const { return height_; }
 
  private:
-  static uint8_t Channel(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
+  static uint8_t Channel(double v) {
+    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+  }
 
   int width_, height_;
   std::vector<uint8_t> pixels_;
@@ -97,7 +108,9 @@ class Picture {
 
 double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
 Vec Sub(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
+Rgb Mix(Rgb a, Rgb b, double t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
 Rgb Scale(Rgb a, double s) { return {a.r * s, a.g * s, a.b * s}; }
 
 // A convex outline, counter-clockwise in picture coordinates with y up.
@@ -196,7 +209,8 @@ void DrawGem(Picture& pic, const Outline& shape, Rgb base, double tableShare) {
     double strength = 1.0 - std::abs(d) / 5.0;
     Rgb white{1, 1, 1};
     for (auto [x, y] : {std::pair{cx + d, cy}, std::pair{cx, cy + d}}) {
-      if (NearestEdge(shape, {(x + 0.5 - size / 2) / (size / 2), (size / 2 - y - 0.5) / (size / 2)}).distance > 0.1) {
+      if (NearestEdge(shape, {(x + 0.5 - size / 2) / (size / 2), (size / 2 - y - 0.5) / (size / 2)})
+              .distance > 0.1) {
         pic.Set(x, y, Mix(base, white, 0.55 + 0.45 * strength));
       }
     }
@@ -207,7 +221,8 @@ void DrawGem(Picture& pic, const Outline& shape, Rgb base, double tableShare) {
 // edge, on the key colour.
 void DrawArrow(Picture& pic) {
   const int n = pic.Width();
-  const Outline arrow = {{0, 0}, {0, 0.78}, {0.2, 0.6}, {0.34, 0.92}, {0.46, 0.86}, {0.33, 0.55}, {0.6, 0.55}};
+  const Outline arrow = {{0, 0},       {0, 0.78},    {0.2, 0.6}, {0.34, 0.92},
+                         {0.46, 0.86}, {0.33, 0.55}, {0.6, 0.55}};
   for (int y = 0; y < pic.Height(); ++y) {
     for (int x = 0; x < n; ++x) {
       Vec p{(x + 0.5) / n, (y + 0.5) / n};  // y grows downward here
@@ -216,7 +231,8 @@ void DrawArrow(Picture& pic) {
       double nearest = 1e9;
       for (size_t i = 0, j = arrow.size() - 1; i < arrow.size(); j = i++) {
         Vec a = arrow[i], b = arrow[j];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) inside = !inside;
+        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+          inside = !inside;
         Vec d = Sub(b, a);
         double t = std::clamp(Dot(Sub(p, a), d) / Dot(d, d), 0.0, 1.0);
         Vec q{a.x + d.x * t, a.y + d.y * t};
@@ -226,6 +242,13 @@ void DrawArrow(Picture& pic) {
       pic.Set(x, y, nearest < 0.045 ? Rgb{0, 0, 0} : Rgb{1, 1, 1});
     }
   }
+  // The game draws its board rim with the cursor picture still bound, at
+  // its texture corner (1, 1), which the filter mixes from the four corner
+  // pixels: they must all be key colour, or the tip's black tints the rim.
+  pic.Clear(0, 0);
+  pic.Clear(n - 1, 0);
+  pic.Clear(0, pic.Height() - 1);
+  pic.Clear(n - 1, pic.Height() - 1);
 }
 
 }  // namespace
@@ -244,14 +267,20 @@ int main(int argc, char** argv) {
   const double r = 0.86;
   const Stone stones[6] = {
       {RegularPolygon(16, r, r, std::numbers::pi / 16), {0.86, 0.10, 0.16}, 0.45},  // round ruby
-      {{{-0.62, -0.86}, {0.62, -0.86}, {0.78, -0.70}, {0.78, 0.70}, {0.62, 0.86}, {-0.62, 0.86}, {-0.78, 0.70},
+      {{{-0.62, -0.86},
+        {0.62, -0.86},
+        {0.78, -0.70},
+        {0.78, 0.70},
+        {0.62, 0.86},
+        {-0.62, 0.86},
+        {-0.78, 0.70},
         {-0.78, -0.70}},
        {0.10, 0.72, 0.28},
-       0.40},                                                            // emerald cut
-      {RegularPolygon(6, r, r, 0), {0.30, 0.85, 0.88}, 0.45},            // hexagonal aquamarine
-      {RegularPolygon(4, 0.74, r, 0), {0.15, 0.30, 0.92}, 0.35},         // rhombic sapphire
+       0.40},                                                     // emerald cut
+      {RegularPolygon(6, r, r, 0), {0.30, 0.85, 0.88}, 0.45},     // hexagonal aquamarine
+      {RegularPolygon(4, 0.74, r, 0), {0.15, 0.30, 0.92}, 0.35},  // rhombic sapphire
       {RegularPolygon(3, 0.95, 0.95, std::numbers::pi / 2), {0.66, 0.30, 0.86}, 0.40},  // triangular amethyst
-      {RegularPolygon(20, 0.62, r, 0), {0.90, 0.92, 0.96}, 0.45},        // oval diamond
+      {RegularPolygon(20, 0.62, r, 0), {0.90, 0.92, 0.96}, 0.45},                       // oval diamond
   };
   bool ok = true;
   for (int k = 0; k < 6; ++k) {

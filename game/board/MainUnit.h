@@ -1,7 +1,8 @@
 // The 3D board of Game: an 8 x 8 board of cells, each holding one gem of
-// six kinds with its position in the scene and its display state, and the
-// rules that act on it (the fill of a new board, the run search, the
-// collapse of the columns and the refill of the emptied places).
+// six kinds with its position in the scene and its display state; the rules
+// that act on it (the fill of a new board, the run search, the collapse of
+// the columns and the refill of the emptied places); the gem tiles; the
+// pointer, selection and animation control; and the scene with its frame.
 #pragma once
 
 #include <cstdint>
@@ -65,3 +66,109 @@ void CollapseColumns();
 // Gives every Matched cell a new random kind that completes no run with the
 // cells to its left or below, and makes it Normal.
 void RefillEmpty();
+
+// ---------------------------------------------------------------------------
+// Gem tiles
+
+// Texture names of the six gem pictures; 0 where a picture failed to load,
+// which leaves the tile its plain lit tint.
+extern uint32_t gemTextures[GemKinds];
+
+// Sets the current colour to the cell's tint: its kind's base colour,
+// brightened by its hover glow.
+void SetGemColour(const Cell& cell);
+
+// Draws the cell's bevelled tile at the cell's current position, with the
+// current colour: a flat textured face 0.16 wide at z = -1 and four bevels
+// sloping back to a square 0.19 wide at z = -1.01.
+void DrawGem(const Cell& cell);
+
+// ---------------------------------------------------------------------------
+// Pointer, selection and animation
+
+// What the board is doing.
+enum AnimState : int32_t {
+  Idle = 0,    // at rest, waiting for the player
+  Swap = 1,    // two gems move past each other (or back)
+  Shrink = 2,  // the gems of the runs shrink away
+  Fall = 3,    // the columns close up and new gems fall in
+};
+
+// How far the player's choice has got.
+enum PickState : uint8_t {
+  NothingPicked = 0,
+  OnePicked = 1,     // one cell Selected
+  SwapMoving = 2,    // the swap movement is under way
+  ReturnMoving = 3,  // the swap made no run and the gems move back
+};
+
+// Pointer position in scene units on the board's plane, where the cursor
+// picture is drawn; 0, 0 until the first pointer message.
+extern float cursorX;
+extern float cursorY;
+extern int32_t animState;  // an AnimState
+extern uint8_t pickState;  // a PickState
+// The first and the second chosen cell.
+extern Cell* firstCell;
+extern Cell* secondCell;
+// Distance per millisecond that firstCell moves during a swap movement
+// (secondCell moves the opposite way); exactly one of them is non-zero.
+extern float swapStepX;
+extern float swapStepY;
+// Scale of the matched gems while they shrink, from 1 down to below 0.
+extern float shrinkScale;
+// Tick counter in milliseconds at the start of this frame and of the
+// previous one. Every movement is scaled by their difference, so the frame
+// routine sets them and tests can set them to step the animations.
+extern uint32_t tickNow;
+extern uint32_t tickPrev;
+
+// Pointer input in pixels of the window's client area, origin top left.
+// A move updates the cursor and, at rest, the hover marks; a press selects,
+// withdraws a selection or starts a swap. During an animation a move only
+// moves the cursor, and a press is lost entirely.
+void HandleMouseMove(int32_t x, int32_t y);
+void HandleMouseDown(int32_t x, int32_t y);
+
+// The selection rule for a press on the Normal or Hovered cell (c, r).
+void PickCell(int c, int r);
+
+// Starts the movement of firstCell and secondCell toward each other's home.
+void StartSwapMove();
+
+// One frame's step of each animation; the swap and the shrink draw the gems
+// they move.
+void AnimateSwap();
+void AnimateShrink();
+void AnimateFall();
+
+// Brightens a Hovered cell's glow toward 0.5 and fades a Normal one toward
+// 0, at 0.0015 a millisecond; other states keep theirs.
+void UpdateHoverGlow(Cell& cell);
+
+// ---------------------------------------------------------------------------
+// Scene and frame
+
+// Texture name of the cursor picture; 0 if it failed to load.
+extern uint32_t arrowTexture;
+// Frames counted since the last frame-rate report.
+extern int32_t frameCount;
+// Tick of the last point of the one-second report grid.
+extern uint32_t fpsTick;
+
+// Loads the pictures, fills the board, sets the fixed OpenGL state, hides
+// the system pointer and installs the board's routines in the engine's
+// slots. Needs the engine up (window and rendering context).
+void SetupScene();
+
+// The engine's idle routine: reads the clock, reports the frame rate in the
+// caption once a second, draws and presents one frame.
+void FrameTick();
+
+// Draws the rim, the resting gems, the running animation and the cursor,
+// and presents the frame.
+void RenderFrame();
+
+void DrawBoardCells();
+void DrawBoardRim();
+void DrawCursor();
