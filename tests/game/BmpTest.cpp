@@ -85,8 +85,8 @@ class BmpLoading : public ::testing::Test {
 TEST_F(BmpLoading, FirstPixelsColourIsTransparentWhereverItStandsAndOnlyExactly) {
   const Px key{10, 200, 30};
   BmpFile bmp = Sized(4, 2);
-  bmp.pixels = {key, {11, 200, 30}, {10, 199, 30}, {10, 200, 31},  // bottom row
-                {1, 2, 3}, key, {255, 255, 255}, key};             // top row
+  bmp.pixels = {key,       {11, 200, 30}, {10, 199, 30},   {10, 200, 31},  // bottom row
+                {1, 2, 3}, key,           {255, 255, 255}, key};           // top row
   auto image = Load(bmp.Bytes());
   ASSERT_TRUE(image);
   EXPECT_EQ(image->width, 4);
