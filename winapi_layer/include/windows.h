@@ -476,8 +476,12 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
 // ---------------------------------------------------------------------- gdi32
 
 #define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
+#define SYSTEM_FONT 13
 
 #define PFD_DOUBLEBUFFER 0x00000001
 #define PFD_STEREO 0x00000002

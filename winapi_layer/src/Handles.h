@@ -24,7 +24,8 @@ struct GdiObjectRecord {
   int width = 0;
   int weight = 0;
   bool italic = false;
-  std::string faceName;  // Windows-1251
+  unsigned pitchAndFamily = 0;  // picks a generic family when faceName is empty
+  std::string faceName;         // Windows-1251
 };
 
 // HDC: a window's device context (OpenGL.cpp creates it with GetDC).

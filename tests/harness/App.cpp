@@ -1,0 +1,309 @@
+#include "App.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ExitStatus FromWaitStatus(int status) {
+  if (WIFSIGNALED(status)) return ExitStatus::Signal(WTERMSIG(status));
+  return ExitStatus::Code(WEXITSTATUS(status));
+}
+
+std::vector<std::string> SplitWords(const char* text) {
+  std::vector<std::string> words;
+  std::istringstream in(text ? text : "");
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+bool EnvFlag(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
+}  // namespace
+
+std::string ExitStatus::Describe() const {
+  if (!signalled) return "exit code " + std::to_string(code);
+  const char* name = strsignal(code);
+  return "signal " + std::to_string(code) + (name ? std::string(" (") + name + ")" : "");
+}
+
+std::ostream& operator<<(std::ostream& out, const ExitStatus& status) { return out << status.Describe(); }
+
+namespace {
+
+// "build/dist/Tessel/" names the folder "Tessel" too.
+fs::path WithoutTrailingSlash(const fs::path& folder) {
+  return folder.has_filename() ? folder : folder.parent_path();
+}
+
+}  // namespace
+
+fs::path Dist(const fs::path& builtIn) {
+  const char* root = std::getenv("E2E_DIST_ROOT");
+  if (root == nullptr || *root == '\0') return builtIn;
+  return fs::path(root) / WithoutTrailingSlash(builtIn).filename();
+}
+
+App::App(const fs::path& dist, std::string executable)
+    : executable_(std::move(executable)), exceptionsAtStart_(std::uncaught_exceptions()) {
+  const fs::path distFolder = WithoutTrailingSlash(dist);
+  if (!fs::is_directory(distFolder)) {
+    throw HarnessError("no program folder " + distFolder.string() + " (has the program been built?)");
+  }
+  if (!fs::exists(distFolder / executable_)) {
+    throw HarnessError("no " + executable_ + " in " + distFolder.string() + " (has the program been built?)");
+  }
+  fs::path base = fs::temp_directory_path() / ("e2e-" + distFolder.filename().string() + "-XXXXXX");
+  std::string pattern = base.string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw HarnessError("cannot make a scratch directory " + pattern + ": " + std::strerror(errno));
+  }
+  scratch_ = pattern;
+  folder_ = scratch_ / distFolder.filename();
+  std::error_code error;
+  fs::copy(distFolder, folder_, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+  if (error) {
+    fs::remove_all(scratch_, error);
+    throw HarnessError("cannot copy " + distFolder.string() + ": " + error.message());
+  }
+}
+
+App::~App() {
+  const bool failed = ::testing::Test::HasFailure() || std::uncaught_exceptions() > exceptionsAtStart_;
+  if (failed && pid_ > 0) {
+    // What the screen showed when the test failed, before the program goes.
+    try {
+      XSession x;
+      SavePng(x.CaptureScreen(), scratch_ / "failure-screen.png");
+    } catch (const std::exception& e) {
+      std::cerr << "e2e: no failure screenshot: " << e.what() << "\n";
+    }
+  }
+  if (pid_ > 0) {
+    Kill(SIGKILL);
+  }
+  if (failed || keep_ || EnvFlag("E2E_KEEP")) {
+    std::cerr << "e2e: scratch directory of " << executable_ << " kept: " << scratch_.string() << "\n";
+    return;
+  }
+  std::error_code error;
+  fs::remove_all(scratch_, error);
+  if (error) std::cerr << "e2e: cannot remove " << scratch_.string() << ": " << error.message() << "\n";
+}
+
+fs::path App::PathOf(std::string_view name) const { return folder_ / fs::path(std::string(name)); }
+
+void App::WriteFile(std::string_view name, std::string_view bytes) {
+  fs::path path = PathOf(name);
+  std::error_code ignored;
+  fs::create_directories(path.parent_path(), ignored);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw HarnessError("cannot write " + path.string());
+}
+
+std::string App::ReadIfPresent(const fs::path& path) const {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string App::ReadFile(std::string_view name) const {
+  fs::path path = PathOf(name);
+  if (!fs::is_regular_file(path)) throw HarnessError("no file " + path.string());
+  return ReadIfPresent(path);
+}
+
+bool App::FileExists(std::string_view name) const { return fs::exists(PathOf(name)); }
+
+void App::RemoveFile(std::string_view name) {
+  std::error_code error;
+  fs::remove(PathOf(name), error);
+  if (error) throw HarnessError("cannot remove " + PathOf(name).string() + ": " + error.message());
+}
+
+void App::Start(const StartOptions& options) {
+  RequireTestDisplay();
+  if (Running()) throw HarnessError(Name() + " is already running");
+
+  std::vector<std::string> argv = options.runner ? *options.runner : SplitWords(std::getenv("E2E_RUNNER"));
+  argv.push_back((folder_ / executable_).string());
+  argv.insert(argv.end(), options.args.begin(), options.args.end());
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string_view entry(*e);
+    std::string_view key = entry.substr(0, entry.find('='));
+    bool replaced = false;
+    for (auto& [name, value] : options.env) replaced = replaced || name == key;
+    if (!replaced) env.emplace_back(entry);
+  }
+  for (auto& [name, value] : options.env) env.push_back(name + "=" + value);
+
+  // Everything the child needs is prepared here: after fork it only calls
+  // what is safe there.
+  std::vector<char*> argvPointers, envPointers;
+  for (auto& a : argv) argvPointers.push_back(a.data());
+  argvPointers.push_back(nullptr);
+  for (auto& e : env) envPointers.push_back(e.data());
+  envPointers.push_back(nullptr);
+  std::string outPath = (scratch_ / "stdout.txt").string();
+  std::string errPath = (scratch_ / "stderr.txt").string();
+  std::string workDir = folder_.string();
+
+  // The child reports a failed exec through a pipe that closes on success.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) throw HarnessError(std::string("pipe: ") + std::strerror(errno));
+  pid_t child = ::fork();
+  if (child < 0) {
+    ::close(report[0]);
+    ::close(report[1]);
+    throw HarnessError(std::string("fork: ") + std::strerror(errno));
+  }
+  if (child == 0) {
+    ::setpgid(0, 0);
+    int in = ::open("/dev/null", O_RDONLY);
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    int failure = 0;
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+        ::chdir(workDir.c_str()) != 0) {
+      failure = errno;
+    } else {
+      ::execvpe(argvPointers[0], argvPointers.data(), envPointers.data());
+      failure = errno;
+    }
+    ssize_t ignored = ::write(report[1], &failure, sizeof failure);
+    (void)ignored;
+    ::_exit(127);
+  }
+  ::setpgid(child, child);  // also here, so that a kill right away reaches the group
+  ::close(report[1]);
+  int failure = 0;
+  ssize_t got;
+  do {
+    got = ::read(report[0], &failure, sizeof failure);
+  } while (got < 0 && errno == EINTR);
+  ::close(report[0]);
+  if (got == sizeof failure) {
+    ::waitpid(child, nullptr, 0);
+    throw HarnessError("cannot start " + argv[0] + " for " + executable_ + ": " + std::strerror(failure));
+  }
+  pid_ = child;
+  status_.reset();
+}
+
+std::optional<ExitStatus> App::Ended() {
+  if (pid_ <= 0 || status_) return status_;
+  int status = 0;
+  pid_t result;
+  do {
+    result = ::waitpid(pid_, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  if (result == pid_) status_ = FromWaitStatus(status);
+  return status_;
+}
+
+ExitStatus App::WaitForExit(Duration timeout) {
+  if (pid_ <= 0) throw HarnessError(executable_ + " has not been started");
+  e2e::WaitUntil(
+      Name() + " to exit", timeout, [&] { return Ended().has_value(); },
+      [] { return std::string("still running"); });
+  return *status_;
+}
+
+void App::Kill(int signal) {
+  if (pid_ <= 0) return;
+  // The group too: a runner or a helper the program started goes with it.
+  ::kill(-pid_, signal);
+  if (!Ended()) ::kill(pid_, signal);
+  if (signal != SIGKILL) return;
+  try {
+    e2e::WaitUntil(Name() + " to end after SIGKILL", 10s, [&] { return Ended().has_value(); });
+  } catch (const WaitTimeout& e) {
+    std::cerr << "e2e: " << e.what() << "\n";
+  }
+}
+
+std::string App::Stdout() const { return ReadIfPresent(scratch_ / "stdout.txt"); }
+
+std::string App::Stderr() const { return ReadIfPresent(scratch_ / "stderr.txt"); }
+
+std::string App::Name() const {
+  return pid_ > 0 ? executable_ + " (pid " + std::to_string(pid_) + ")" : executable_;
+}
+
+void App::WaitUntil(std::string_view what, Duration timeout, const std::function<bool()>& done,
+                    const std::function<std::string()>& lastSeen) {
+  e2e::WaitUntil(
+      what, timeout,
+      [&] {
+        // Look at the program first: what it left behind when it ended
+        // still counts.
+        bool ended = pid_ > 0 && Ended().has_value();
+        if (done()) return true;
+        if (ended) {
+          std::string err = Stderr();
+          if (err.size() > 600) err = "..." + err.substr(err.size() - 600);
+          throw ProgramExited(Name() + " ended with " + status_->Describe() + " while waiting for " +
+                              std::string(what) + (lastSeen ? "; last seen: " + lastSeen() : "") +
+                              "; its standard error: " + Printable(err, 600));
+        }
+        return false;
+      },
+      lastSeen);
+}
+
+WindowId App::WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout) {
+  std::optional<WindowId> found;
+  WaitUntil(
+      query.Describe(), timeout, [&] { return (found = x.FindWindow(query)).has_value(); },
+      [&] { return x.DescribeWindows(); });
+  return *found;
+}
+
+void App::WaitForFile(std::string_view name, Duration timeout) {
+  WaitUntil("file " + PathOf(name).string() + " to exist", timeout, [&] { return FileExists(name); });
+}
+
+void App::WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout) {
+  fs::path path = PathOf(name);
+  WaitUntil(
+      "file " + path.string() + " to hold " + Printable(bytes), timeout,
+      [&] { return fs::is_regular_file(path) && ReadIfPresent(path) == bytes; },
+      [&] { return fs::exists(path) ? Printable(ReadIfPresent(path)) : std::string("no file"); });
+}
+
+void App::WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout) {
+  fs::path path = PathOf(name);
+  WaitUntil(
+      "file " + path.string() + " to contain " + Printable(text), timeout,
+      [&] { return ReadIfPresent(path).find(text) != std::string::npos; },
+      [&] { return fs::exists(path) ? Printable(ReadIfPresent(path)) : std::string("no file"); });
+}
+
+}  // namespace e2e

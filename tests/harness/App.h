@@ -1,0 +1,126 @@
+// A program under test, started in a scratch copy of its ready-to-run folder.
+#pragma once
+
+#include <sys/types.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Wait.h"
+#include "XSession.h"
+
+namespace e2e {
+
+// How a process ended: an exit code, or the signal that killed it.
+struct ExitStatus {
+  bool signalled = false;
+  int code = 0;  // the exit code, or the signal number when signalled
+
+  static ExitStatus Code(int exitCode) { return {false, exitCode}; }
+  static ExitStatus Signal(int signal) { return {true, signal}; }
+  // "exit code 0", "signal 9 (Killed)".
+  std::string Describe() const;
+  friend bool operator==(const ExitStatus&, const ExitStatus&) = default;
+};
+std::ostream& operator<<(std::ostream& out, const ExitStatus& status);
+
+struct StartOptions {
+  // Command-line arguments after the program's path.
+  std::vector<std::string> args;
+  // Environment variables set for the program on top of the test's own.
+  std::vector<std::pair<std::string, std::string>> env;
+  // Words put before the program's path ({"wine"} for the Windows build).
+  // When absent, the words of the environment variable E2E_RUNNER (split at
+  // spaces) are used; an empty list forces a direct start.
+  std::optional<std::vector<std::string>> runner;
+};
+
+// The ready-to-run folder to test: `builtIn` (a path the build gives the
+// test, such as build/dist/Tessel), or, when the environment variable
+// E2E_DIST_ROOT is set, the folder of the same name under it. With
+// E2E_DIST_ROOT=build-win32/dist and E2E_RUNNER=wine the same tests drive
+// the Windows build.
+std::filesystem::path Dist(const std::filesystem::path& builtIn);
+
+class App {
+ public:
+  // Copies `distFolder` into a fresh temporary directory (the scratch
+  // directory: $TMPDIR/e2e-<folder>-XXXXXX/<folder>/). `executable` is the
+  // program's file name inside the folder. Throws HarnessError when either
+  // is missing.
+  App(const std::filesystem::path& distFolder, std::string executable);
+  // Kills the program's process group. Removes the scratch directory, unless
+  // E2E_KEEP is set (and not "0"), KeepScratch() was called, or the test has
+  // failed or is leaving by an exception; then its path is printed, and
+  // after a failure the screen is saved there as failure-screen.png.
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  const std::filesystem::path& ScratchDir() const { return scratch_; }
+  // The copy of the folder: the program's working directory.
+  const std::filesystem::path& Folder() const { return folder_; }
+  // A file in the copy by its UTF-8 name relative to the folder ("a/b.txt").
+  std::filesystem::path PathOf(std::string_view name) const;
+
+  // Files in the copy. WriteFile creates or replaces (with missing folders);
+  // ReadFile throws HarnessError for a missing file; RemoveFile does nothing
+  // for one.
+  void WriteFile(std::string_view name, std::string_view bytes);
+  std::string ReadFile(std::string_view name) const;
+  bool FileExists(std::string_view name) const;
+  void RemoveFile(std::string_view name);
+
+  // Starts the program in the copy, in a process group of its own, with its
+  // standard output and error appended to stdout.txt and stderr.txt in the
+  // scratch directory and standard input from /dev/null. May be called
+  // again once the program has ended (a restart on the same files). Throws
+  // HarnessError when the test display is not ours or the start fails.
+  void Start(const StartOptions& options = {});
+
+  pid_t Pid() const { return pid_; }
+  // The program's exit status once it has ended; collects it.
+  std::optional<ExitStatus> Ended();
+  bool Running() { return pid_ > 0 && !Ended(); }
+  ExitStatus WaitForExit(Duration timeout);
+  // Sends `signal` to the program's whole process group; with SIGKILL also
+  // waits until the program is gone.
+  void Kill(int signal = SIGKILL);
+
+  std::string Stdout() const;
+  std::string Stderr() const;
+  // "Tessel.exe (pid 123)", for messages.
+  std::string Name() const;
+
+  // WaitUntil that gives up at once with ProgramExited when the program ends
+  // and the condition still does not hold; the message has the exit status
+  // and the end of its standard error.
+  void WaitUntil(std::string_view what, Duration timeout, const std::function<bool()>& done,
+                 const std::function<std::string()>& lastSeen = {});
+  // A window of this program by title (`query.pid` is left as given: under
+  // a runner the window's pid may differ from Pid()).
+  WindowId WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout);
+  void WaitForFile(std::string_view name, Duration timeout);
+  void WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout);
+  void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
+
+  void KeepScratch() { keep_ = true; }
+
+ private:
+  std::string ReadIfPresent(const std::filesystem::path& path) const;
+
+  std::filesystem::path scratch_, folder_;
+  std::string executable_;
+  pid_t pid_ = -1;
+  std::optional<ExitStatus> status_;
+  bool keep_ = false;
+  int exceptionsAtStart_ = 0;
+};
+
+}  // namespace e2e

@@ -1,0 +1,264 @@
+#include "App.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "TestProbe.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using e2e::WindowQuery;
+using probe::Probe;
+
+// Sets or unsets an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+TEST(App, PreparesAScratchCopyWithoutTouchingTheFolder) {
+  const std::string distConfig = ReadAll(fs::path(PROBE_DIST) / "probe.cfg");
+  e2e::App app(PROBE_DIST, "harness_probe");
+  EXPECT_EQ(app.Folder(), app.ScratchDir() / "probe-dist");
+  EXPECT_TRUE(app.ScratchDir().filename().string().starts_with("e2e-probe-dist-"));
+  EXPECT_EQ(app.ReadFile("probe.cfg"), distConfig);
+  EXPECT_TRUE(fs::status(app.PathOf("harness_probe")).permissions() ==
+              fs::status(fs::path(PROBE_DIST) / "harness_probe").permissions())
+      << "the program stays executable";
+
+  const std::string binary("leaders\0\r\n\xF0\xE5", 12);
+  app.WriteFile("рекорды.txt", binary);
+  app.WriteFile("deep/er/file.bin", "x");
+  app.WriteFile("probe.cfg", "title=Replaced\n");
+  EXPECT_EQ(app.ReadFile("рекорды.txt"), binary);
+  EXPECT_TRUE(fs::is_regular_file(app.Folder() / "рекорды.txt")) << "UTF-8 names are the host's names";
+  EXPECT_EQ(app.ReadFile("deep/er/file.bin"), "x");
+  EXPECT_EQ(app.ReadFile("probe.cfg"), "title=Replaced\n");
+  app.RemoveFile("probe.cfg");
+  app.RemoveFile("probe.cfg");  // already gone: nothing to do
+  EXPECT_FALSE(app.FileExists("probe.cfg"));
+  EXPECT_THROW(app.ReadFile("probe.cfg"), e2e::HarnessError);
+
+  EXPECT_EQ(ReadAll(fs::path(PROBE_DIST) / "probe.cfg"), distConfig);
+  EXPECT_FALSE(fs::exists(fs::path(PROBE_DIST) / "рекорды.txt"));
+
+  EXPECT_THROW(e2e::App(fs::path(PROBE_DIST) / "missing", "harness_probe"), e2e::HarnessError);
+  EXPECT_THROW(e2e::App(PROBE_DIST, "Missing.exe"), e2e::HarnessError);
+  e2e::App slash(PROBE_DIST "/", "harness_probe");
+  EXPECT_EQ(slash.Folder().filename(), "probe-dist");
+}
+
+TEST(App, DistFolderCanComeFromAnotherBuild) {
+  {
+    ScopedEnv root("E2E_DIST_ROOT", nullptr);
+    EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/b/dist/Tessel");
+  }
+  ScopedEnv root("E2E_DIST_ROOT", "/w/build-win32/dist");
+  EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/w/build-win32/dist/Tessel");
+  EXPECT_EQ(e2e::Dist("/b/dist/Game/"), "/w/build-win32/dist/Game");
+}
+
+TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {
+  e2e::XSession x;
+  {
+    // The folder's own probe.cfg names the window.
+    e2e::App app(PROBE_DIST, "harness_probe");
+    app.Start();
+    app.WaitForWindow(x, WindowQuery::Exact("Probe from its folder").OfPid(app.Pid()), 20s);
+    app.Kill();
+  }
+  {
+    // Removed from the copy, the probe falls back to its own title.
+    e2e::App app(PROBE_DIST, "harness_probe");
+    app.RemoveFile("probe.cfg");
+    app.Start();
+    e2e::WindowId w = app.WaitForWindow(x, WindowQuery::Exact("Harness probe"), 20s);
+    EXPECT_EQ(x.Geometry(w), (e2e::Rect{0, 0, 200, 120}));
+  }
+
+  e2e::StartOptions options;
+  options.env = {{"PROBE_GREETING", "привет"}, {"HOME", "/nowhere"}};
+  options.runner = std::vector<std::string>{"env", "PROBE_RUNNER=given"};
+  Probe p(x, "Где я?", "", options);
+  EXPECT_EQ(p.app.Stdout(),
+            "probe: started in " + p.app.Folder().string() + "\nPROBE_GREETING=привет\nPROBE_RUNNER=given\n");
+  EXPECT_NE(p.app.Stderr().find("probe: window 0x"), std::string::npos) << p.app.Stderr();
+  std::string environ = "\n" + ReadAll("/proc/" + std::to_string(p.app.Pid()) + "/environ");
+  std::replace(environ.begin(), environ.end(), '\0', '\n');
+  EXPECT_NE(environ.find("\nHOME=/nowhere\n"), std::string::npos);
+  EXPECT_EQ(environ.find("\nHOME=", environ.find("\nHOME=") + 1), std::string::npos) << "replaced, not added";
+
+  // A restart in the same copy: the runner now from E2E_RUNNER, output appended.
+  p.app.Kill();
+  {
+    ScopedEnv runner("E2E_RUNNER", "  env   PROBE_RUNNER=from-environment ");
+    p.app.Start();
+  }
+  p.app.WaitForWindow(x, WindowQuery::Exact("Где я?").OfPid(p.app.Pid()), 20s);
+  EXPECT_NE(p.app.Stdout().find("PROBE_RUNNER=given\nprobe: started in "), std::string::npos);
+  EXPECT_TRUE(p.app.Stdout().ends_with("PROBE_RUNNER=from-environment\n")) << p.app.Stdout();
+  EXPECT_THROW(p.app.Start(), e2e::HarnessError) << "it is still running";
+
+  // An empty runner overrides E2E_RUNNER.
+  p.app.Kill();
+  ScopedEnv runner("E2E_RUNNER", "env PROBE_RUNNER=ignored");
+  options.runner = std::vector<std::string>{};
+  p.app.Start(options);
+  p.app.WaitForWindow(x, WindowQuery::Exact("Где я?").OfPid(p.app.Pid()), 20s);
+  EXPECT_EQ(p.app.Stdout().find("ignored"), std::string::npos);
+}
+
+TEST(App, AProgramThatCannotStartOrEndsEarlyFailsTheWaitAtOnce) {
+  e2e::XSession x;
+  e2e::App app(PROBE_DIST, "harness_probe");
+  e2e::StartOptions options;
+  options.runner = std::vector<std::string>{"/no/such/runner"};
+  try {
+    app.Start(options);
+    FAIL() << "started";
+  } catch (const e2e::HarnessError& e) {
+    EXPECT_STREQ(e.what(), "cannot start /no/such/runner for harness_probe: No such file or directory");
+  }
+  EXPECT_THROW(app.WaitForExit(1s), e2e::HarnessError) << "nothing was started";
+
+  // Without a display the probe ends at once with 99.
+  options = {};
+  options.env = {{"DISPLAY", ":4321"}};
+  app.Start(options);
+  auto start = std::chrono::steady_clock::now();
+  try {
+    app.WaitForWindow(x, WindowQuery::Exact("Probe from its folder"), 60s);
+    FAIL() << "found a window";
+  } catch (const e2e::ProgramExited& e) {
+    std::string message = e.what();
+    EXPECT_NE(message.find("ended with exit code 99 while waiting for a window titled exactly"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("its standard error: \"probe: no X display\\n\""), std::string::npos) << message;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s) << "waited out the timeout instead";
+  EXPECT_EQ(app.WaitForExit(0ms), e2e::ExitStatus::Code(99));
+  EXPECT_THROW(app.WaitForFile("events.txt", 60s), e2e::ProgramExited);
+  // What the program left behind before it ended still counts.
+  EXPECT_NO_THROW(app.WaitForFileContaining("probe.cfg", "title=", 60s));
+}
+
+TEST(App, ScratchDirectoryGoesUnlessKeptOrTheTestFails) {
+  e2e::XSession x;
+  fs::path scratch;
+  pid_t pid = 0;
+  {
+    Probe p(x, "Short-lived", "");
+    scratch = p.app.ScratchDir();
+    pid = p.app.Pid();
+    EXPECT_TRUE(fs::is_directory(scratch));
+  }
+  EXPECT_FALSE(fs::exists(scratch));
+  EXPECT_TRUE(ProcessGone(pid)) << "the program outlived its test object";
+  x.WaitForWindowGone(WindowQuery::Exact("Short-lived"), 10s);
+
+  {
+    ScopedEnv keep("E2E_KEEP", "1");
+    e2e::App app(PROBE_DIST, "harness_probe");
+    scratch = app.ScratchDir();
+  }
+  EXPECT_TRUE(fs::is_directory(scratch / "probe-dist")) << "E2E_KEEP keeps it";
+  fs::remove_all(scratch);
+  {
+    ScopedEnv keep("E2E_KEEP", "0");
+    e2e::App app(PROBE_DIST, "harness_probe");
+    scratch = app.ScratchDir();
+  }
+  EXPECT_FALSE(fs::exists(scratch)) << "E2E_KEEP=0 does not";
+  {
+    e2e::App app(PROBE_DIST, "harness_probe");
+    app.KeepScratch();
+    scratch = app.ScratchDir();
+  }
+  EXPECT_TRUE(fs::exists(scratch));
+  fs::remove_all(scratch);
+
+  // A test leaving by an exception keeps the directory, with the screen as it was.
+  try {
+    Probe p(x, "Failing", "");
+    scratch = p.app.ScratchDir();
+    pid = p.app.Pid();
+    throw std::runtime_error("the test gave up");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_TRUE(ProcessGone(pid));
+  EXPECT_TRUE(fs::is_regular_file(scratch / "probe-dist" / "harness_probe"));
+  std::string png = ReadAll(scratch / "failure-screen.png");
+  EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\0\0\0\x03\0", 8)) << "1024x768";
+  fs::remove_all(scratch);
+}
+
+TEST(App, RefusesADisplayThatWithXvfbDidNotStart) {
+  const std::string ours = std::getenv("E2E_XVFB_DISPLAY") ? std::getenv("E2E_XVFB_DISPLAY") : "";
+  ASSERT_FALSE(ours.empty()) << "run inside tests/harness/with-xvfb";
+  e2e::App app(PROBE_DIST, "harness_probe");
+  auto refusal = [&](auto attempt) -> std::string {
+    try {
+      attempt();
+    } catch (const e2e::HarnessError& e) {
+      return e.what();
+    }
+    return "accepted";
+  };
+  {
+    ScopedEnv display("DISPLAY", nullptr);
+    EXPECT_TRUE(refusal([] { e2e::XSession x; }).starts_with("DISPLAY is not set"));
+    EXPECT_TRUE(refusal([&] { app.Start(); }).starts_with("DISPLAY is not set"));
+  }
+  {
+    ScopedEnv marker("E2E_XVFB_DISPLAY", ":7");  // someone else's server
+    EXPECT_TRUE(refusal([] { e2e::XSession x; }).starts_with("refusing to drive display " + ours));
+    EXPECT_TRUE(refusal([&] { app.Start(); }).starts_with("refusing to drive display " + ours));
+    ScopedEnv allowed("E2E_ALLOW_DISPLAY", ours.c_str());
+    EXPECT_EQ(refusal([] { e2e::XSession x; }), "accepted");
+  }
+  EXPECT_FALSE(app.Running());
+}
+
+}  // namespace

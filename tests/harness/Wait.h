@@ -1,0 +1,53 @@
+// Errors and polling waits of the end-to-end harness.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace e2e {
+
+using Duration = std::chrono::milliseconds;
+using namespace std::chrono_literals;
+
+// Anything the harness cannot do: no test display, a missing file, a window
+// that went away. Tests let it escape; gtest reports its text as the failure.
+class HarnessError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A wait ran out of time. The text says what was awaited, for how long, and
+// what was seen last.
+class WaitTimeout : public HarnessError {
+ public:
+  using HarnessError::HarnessError;
+};
+
+// The program under test ended while something else was awaited.
+class ProgramExited : public HarnessError {
+ public:
+  using HarnessError::HarnessError;
+};
+
+// How often the waits look again.
+inline constexpr Duration kPollInterval = 20ms;
+
+// Polls `done` until it returns true; throws WaitTimeout after `timeout`.
+// `what` completes "timed out after N s waiting for ..."; `lastSeen`, when
+// given, describes the state at the end for the message. `done` is called at
+// least once, and once more after the deadline, so a short timeout never
+// fails a condition that already holds. Exceptions from `done` end the wait.
+void WaitUntil(std::string_view what, Duration timeout, const std::function<bool()>& done,
+               const std::function<std::string()>& lastSeen = {});
+
+// "1.5 s" for messages.
+std::string Seconds(Duration d);
+
+// Bytes shown in a message: printable text as it is, the rest escaped, cut
+// to `limit` bytes.
+std::string Printable(std::string_view bytes, size_t limit = 200);
+
+}  // namespace e2e

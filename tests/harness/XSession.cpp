@@ -1,0 +1,591 @@
+#include "XSession.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+// Xlib's default error handler ends the process; a window that closes
+// between two requests is normal here. Errors are recorded instead and the
+// requests that can meet them check through ErrorTrap.
+int lastXError = 0;
+
+int RecordXError(Display*, XErrorEvent* event) {
+  lastXError = event->error_code;
+  return 0;
+}
+
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(Display* d) : display_(d) {
+    XSync(display_, False);
+    lastXError = 0;
+  }
+  bool Failed() {
+    XSync(display_, False);
+    return lastXError != 0;
+  }
+
+ private:
+  Display* display_;
+};
+
+std::string Hex(unsigned long id) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%lx", id);
+  return text;
+}
+
+std::string Latin1ToUtf8(const unsigned char* text, size_t length) {
+  std::string out;
+  for (size_t i = 0; i < length; ++i) {
+    unsigned char c = text[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Code points of UTF-8 text; a malformed byte stands for itself.
+std::vector<unsigned> CodePoints(std::string_view text) {
+  std::vector<unsigned> out;
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
+    bool ok = i + extra < text.size();
+    for (int k = 1; ok && k <= extra; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      ok = (next & 0xC0) == 0x80;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    if (!ok) {
+      cp = c;
+      extra = 0;
+    }
+    out.push_back(cp);
+    i += extra + 1;
+  }
+  return out;
+}
+
+std::string KeyName(KeySym key) {
+  const char* name = XKeysymToString(key);
+  return name ? name : Hex(key);
+}
+
+KeySym KeySymForCodePoint(unsigned cp) {
+  switch (cp) {
+    case '\n':
+    case '\r':
+      return XK_Return;
+    case '\t':
+      return XK_Tab;
+    case '\b':
+      return XK_BackSpace;
+    default:
+      break;
+  }
+  // Latin-1 characters are their own key symbols; the rest have Unicode ones.
+  if ((cp >= 0x20 && cp <= 0x7E) || (cp >= 0xA0 && cp <= 0xFF)) return cp;
+  return 0x01000000 | cp;
+}
+
+}  // namespace
+
+bool WindowQuery::Matches(const std::string& windowTitle, long windowPid) const {
+  if (pid != 0 && windowPid != pid) return false;
+  return prefix ? windowTitle.starts_with(title) : windowTitle == title;
+}
+
+std::string WindowQuery::DescribeTitle() const {
+  return prefix ? "titled \"" + title + "...\"" : "titled exactly \"" + title + "\"";
+}
+
+std::string WindowQuery::Describe() const {
+  std::string text = "a window " + DescribeTitle();
+  if (pid != 0) text += " of pid " + std::to_string(pid);
+  return text;
+}
+
+void RequireTestDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    throw HarnessError(
+        "DISPLAY is not set: end-to-end tests run inside tests/harness/with-xvfb, which starts an X server "
+        "of their own");
+  }
+  const char* ours = std::getenv("E2E_XVFB_DISPLAY");
+  const char* allowed = std::getenv("E2E_ALLOW_DISPLAY");
+  if ((ours != nullptr && std::string_view(ours) == display) ||
+      (allowed != nullptr && std::string_view(allowed) == display)) {
+    return;
+  }
+  throw HarnessError(std::string("refusing to drive display ") + display +
+                     ": it was not started by tests/harness/with-xvfb (run the test through it, or set "
+                     "E2E_ALLOW_DISPLAY=" +
+                     display + " for a server that no one works on)");
+}
+
+XSession::XSession() {
+  RequireTestDisplay();
+  static std::once_flag handlerInstalled;
+  std::call_once(handlerInstalled, [] { XSetErrorHandler(RecordXError); });
+  display_ = XOpenDisplay(nullptr);
+  if (display_ == nullptr)
+    throw HarnessError(std::string("cannot connect to X display ") + std::getenv("DISPLAY"));
+  int eventBase, errorBase, major, minor;
+  if (!XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor)) {
+    XCloseDisplay(display_);
+    throw HarnessError("the X server has no XTest extension");
+  }
+  // Input faked through XTest must not be held up by another client's grab.
+  XTestGrabControl(display_, True);
+  root_ = DefaultRootWindow(display_);
+}
+
+XSession::~XSession() {
+  for (auto& [keycode, presses] : heldKeys_) {
+    if (presses > 0) XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+  }
+  for (auto& [button, presses] : heldButtons_) {
+    if (presses > 0) XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, CurrentTime);
+  }
+  for (auto& [key, keycode] : spareKeys_) {
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, none, 1);
+  }
+  XSync(display_, False);
+  XCloseDisplay(display_);
+}
+
+// --- Windows ---------------------------------------------------------------
+
+std::optional<std::string> XSession::Property(WindowId w, const char* name, const char* type) {
+  Atom property = XInternAtom(display_, name, False);
+  Atom wanted = type ? XInternAtom(display_, type, False) : AnyPropertyType;
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  ErrorTrap trap(display_);
+  int status = XGetWindowProperty(display_, w, property, 0, 65536, False, wanted, &actualType, &format,
+                                  &count, &remaining, &data);
+  if (trap.Failed() || status != Success || data == nullptr || actualType == None) {
+    if (data) XFree(data);
+    return std::nullopt;
+  }
+  std::string bytes;
+  if (format == 8) {
+    bytes.assign(reinterpret_cast<char*>(data), count);
+  } else if (format == 32) {
+    // Xlib hands 32-bit items as longs.
+    bytes.assign(reinterpret_cast<char*>(data), count * sizeof(long));
+  } else {
+    bytes.assign(reinterpret_cast<char*>(data), count * 2);
+  }
+  XFree(data);
+  return bytes;
+}
+
+bool XSession::Exists(WindowId w) {
+  XWindowAttributes attributes;
+  ErrorTrap trap(display_);
+  Status ok = XGetWindowAttributes(display_, w, &attributes);
+  return !trap.Failed() && ok;
+}
+
+std::vector<WindowId> XSession::TitledWindows(bool includeUnmapped) {
+  std::vector<WindowId> found;
+  auto visit = [&](auto& self, WindowId parent, int depth) -> void {
+    ::Window rootReturn, parentReturn, *children = nullptr;
+    unsigned count = 0;
+    ErrorTrap trap(display_);
+    if (!XQueryTree(display_, parent, &rootReturn, &parentReturn, &children, &count) || trap.Failed()) return;
+    std::vector<WindowId> list(children, children + count);
+    if (children) XFree(children);
+    // XQueryTree lists bottom to top.
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+      XWindowAttributes attributes;
+      ErrorTrap inner(display_);
+      if (!XGetWindowAttributes(display_, *it, &attributes) || inner.Failed()) continue;
+      if (!includeUnmapped && attributes.map_state != IsViewable) continue;
+      if (Property(*it, "_NET_WM_NAME", nullptr) || Property(*it, "WM_NAME", nullptr)) {
+        found.push_back(*it);
+      } else if (depth == 0) {
+        self(self, *it, depth + 1);  // a window manager's frame holds the program's window
+      }
+    }
+  };
+  visit(visit, root_, 0);
+  return found;
+}
+
+std::string XSession::Title(WindowId w) {
+  if (auto name = Property(w, "_NET_WM_NAME", nullptr)) return *name;
+  XTextProperty text{};
+  ErrorTrap trap(display_);
+  Status ok = XGetWMName(display_, w, &text);
+  if (trap.Failed()) throw HarnessError("window " + Hex(w) + " no longer exists");
+  if (!ok || text.value == nullptr) return "";
+  std::string title;
+  Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+  if (text.encoding == XA_STRING) {
+    title = Latin1ToUtf8(text.value, text.nitems);
+  } else if (text.encoding == utf8) {
+    title.assign(reinterpret_cast<char*>(text.value), text.nitems);
+  } else {
+    // Compound text and the like: Xlib converts.
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) >= Success && list) {
+      for (int i = 0; i < count; ++i) title += list[i];
+      XFreeStringList(list);
+    } else {
+      title.assign(reinterpret_cast<char*>(text.value), text.nitems);
+    }
+  }
+  XFree(text.value);
+  return title;
+}
+
+long XSession::Pid(WindowId w) {
+  auto value = Property(w, "_NET_WM_PID", "CARDINAL");
+  if (!value || value->size() < sizeof(long)) return 0;
+  long pid = 0;
+  std::copy_n(value->data(), sizeof(long), reinterpret_cast<char*>(&pid));
+  return pid;
+}
+
+std::optional<WindowId> XSession::FindWindow(const WindowQuery& query) {
+  for (WindowId w : TitledWindows()) {
+    try {
+      if (query.Matches(Title(w), query.pid ? Pid(w) : 0)) return w;
+    } catch (const HarnessError&) {
+      // closed while being looked at
+    }
+  }
+  return std::nullopt;
+}
+
+std::string XSession::DescribeWindows() {
+  std::string text;
+  for (WindowId w : TitledWindows()) {
+    try {
+      std::string title = Title(w);
+      Rect r = Geometry(w);
+      if (!text.empty()) text += ", ";
+      text += Printable(title) + " (pid " + std::to_string(Pid(w)) + ", " + std::to_string(r.width) + "x" +
+              std::to_string(r.height) + ")";
+    } catch (const HarnessError&) {
+    }
+  }
+  return text.empty() ? "no titled window" : "windows " + text;
+}
+
+WindowId XSession::WaitForWindow(const WindowQuery& query, Duration timeout) {
+  std::optional<WindowId> found;
+  WaitUntil(
+      query.Describe(), timeout, [&] { return (found = FindWindow(query)).has_value(); },
+      [&] { return DescribeWindows(); });
+  return *found;
+}
+
+void XSession::WaitForWindowGone(const WindowQuery& query, Duration timeout) {
+  WaitUntil(
+      "no " + query.Describe().substr(2) + " to remain", timeout,
+      [&] { return !FindWindow(query).has_value(); }, [&] { return DescribeWindows(); });
+}
+
+std::string XSession::WaitForTitle(WindowId w, const WindowQuery& title, Duration timeout) {
+  std::string current;
+  WaitUntil(
+      "window " + Hex(w) + " to be " + title.DescribeTitle(), timeout,
+      [&] { return title.Matches(current = Title(w), 0); }, [&] { return "title " + Printable(current); });
+  return current;
+}
+
+Rect XSession::Geometry(WindowId w) {
+  XWindowAttributes attributes;
+  int x = 0, y = 0;
+  ::Window child;
+  ErrorTrap trap(display_);
+  Status ok = XGetWindowAttributes(display_, w, &attributes);
+  if (ok) XTranslateCoordinates(display_, w, root_, 0, 0, &x, &y, &child);
+  if (trap.Failed() || !ok) throw HarnessError("window " + Hex(w) + " no longer exists");
+  return {x, y, attributes.width, attributes.height};
+}
+
+Rect XSession::ScreenRect() {
+  int screen = DefaultScreen(display_);
+  return {0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+}
+
+// --- Input -----------------------------------------------------------------
+
+void XSession::Settle() {
+  XSync(display_, False);
+  std::this_thread::sleep_for(settle_);
+}
+
+void XSession::MovePointer(WindowId w, int x, int y) {
+  Rect r = Geometry(w);
+  XTestFakeMotionEvent(display_, DefaultScreen(display_), r.x + x, r.y + y, CurrentTime);
+  Settle();
+}
+
+Point XSession::PointerPosition() {
+  ::Window rootReturn, child;
+  int rootX = 0, rootY = 0, winX, winY;
+  unsigned mask;
+  XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask);
+  return {rootX, rootY};
+}
+
+void XSession::FakeButton(Button button, bool press) {
+  int number = static_cast<int>(button);
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(number), press ? True : False, CurrentTime);
+  heldButtons_[number] += press ? 1 : -1;
+}
+
+void XSession::PressButton(WindowId w, int x, int y, Button button) {
+  MovePointer(w, x, y);
+  FakeButton(button, true);
+  Settle();
+}
+
+void XSession::ReleaseButton(WindowId w, int x, int y, Button button) {
+  MovePointer(w, x, y);
+  FakeButton(button, false);
+  Settle();
+}
+
+void XSession::Click(WindowId w, int x, int y, Button button) {
+  MovePointer(w, x, y);
+  FakeButton(button, true);
+  XSync(display_, False);
+  FakeButton(button, false);
+  Settle();
+}
+
+void XSession::Activate(WindowId w) {
+  WaitUntil("window " + Hex(w) + " to be mapped", 5s, [&] {
+    XWindowAttributes attributes;
+    ErrorTrap trap(display_);
+    Status ok = XGetWindowAttributes(display_, w, &attributes);
+    if (trap.Failed() || !ok) throw HarnessError("window " + Hex(w) + " no longer exists");
+    return attributes.map_state == IsViewable;
+  });
+  XRaiseWindow(display_, w);
+  XSetInputFocus(display_, w, RevertToPointerRoot, CurrentTime);
+  WaitUntil("window " + Hex(w) + " to get the keyboard focus", 5s, [&] { return FocusedWindow() == w; });
+  Settle();
+}
+
+WindowId XSession::FocusedWindow() {
+  ::Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  return focus;
+}
+
+void XSession::FakeKey(unsigned keycode, bool press) {
+  XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
+  heldKeys_[keycode] += press ? 1 : -1;
+}
+
+unsigned XSession::KeycodeOf(KeySym key) {
+  unsigned keycode = XKeysymToKeycode(display_, key);
+  if (keycode == 0) throw HarnessError("no key produces " + KeyName(key));
+  return keycode;
+}
+
+unsigned XSession::SpareKeycodeFor(KeySym key) {
+  if (auto it = spareKeys_.find(key); it != spareKeys_.end()) return it->second;
+  if (!freeKeycodesKnown_) {
+    int low = 0, high = 0, perKeycode = 0;
+    XDisplayKeycodes(display_, &low, &high);
+    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(low), high - low + 1, &perKeycode);
+    for (int code = high; code >= low; --code) {
+      KeySym* syms = map + (code - low) * perKeycode;
+      if (std::all_of(syms, syms + perKeycode, [](KeySym s) { return s == NoSymbol; })) {
+        freeKeycodes_.push_back(static_cast<unsigned>(code));
+      }
+    }
+    XFree(map);
+    freeKeycodesKnown_ = true;
+  }
+  if (freeKeycodes_.empty()) {
+    throw HarnessError("no spare key code left to type " + KeyName(key));
+  }
+  unsigned keycode = freeKeycodes_.back();
+  freeKeycodes_.pop_back();
+  // The symbol on both levels, so that Shift cannot change it. The mapping
+  // stays until the session ends: a program reads it lazily, after the key
+  // event arrives, and must still find it then.
+  KeySym syms[2] = {key, key};
+  XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, syms, 1);
+  XSync(display_, False);
+  spareKeys_[key] = keycode;
+  std::this_thread::sleep_for(settle_);  // let clients take the MappingNotify
+  return keycode;
+}
+
+XSession::Stroke XSession::StrokeFor(KeySym key) {
+  unsigned keycode = XKeysymToKeycode(display_, key);
+  if (keycode != 0) {
+    if (XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 0) == key) return {keycode, false};
+    if (XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 1) == key) return {keycode, true};
+  }
+  return {SpareKeycodeFor(key), false};
+}
+
+void XSession::PressKey(KeySym key) {
+  FakeKey(StrokeFor(key).keycode, true);
+  Settle();
+}
+
+void XSession::ReleaseKey(KeySym key) {
+  FakeKey(StrokeFor(key).keycode, false);
+  Settle();
+}
+
+void XSession::TapKey(KeySym key, Modifiers modifiers) {
+  Stroke stroke = StrokeFor(key);
+  if (stroke.shift) modifiers = modifiers | kShift;
+  std::vector<unsigned> held;
+  if (modifiers & kControl) held.push_back(KeycodeOf(XK_Control_L));
+  if (modifiers & kAlt) held.push_back(KeycodeOf(XK_Alt_L));
+  if (modifiers & kShift) held.push_back(KeycodeOf(XK_Shift_L));
+  for (unsigned keycode : held) FakeKey(keycode, true);
+  FakeKey(stroke.keycode, true);
+  // A short gap, as between a real finger's press and release.
+  XSync(display_, False);
+  std::this_thread::sleep_for(5ms);
+  FakeKey(stroke.keycode, false);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) FakeKey(*it, false);
+  Settle();
+}
+
+void XSession::Type(std::string_view utf8) {
+  for (unsigned cp : CodePoints(utf8)) TapKey(KeySymForCodePoint(cp));
+}
+
+void XSession::RequestClose(WindowId w) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = w;
+  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  ErrorTrap trap(display_);
+  XSendEvent(display_, w, False, NoEventMask, &event);
+  if (trap.Failed()) throw HarnessError("window " + Hex(w) + " no longer exists");
+  Settle();
+}
+
+// --- Pixels ----------------------------------------------------------------
+
+Image XSession::CaptureRect(const Rect& area) {
+  Image image(area.width, area.height);
+  Rect visible = Intersect(area, ScreenRect());
+  if (visible.Empty()) return image;
+  ErrorTrap trap(display_);
+  XImage* shot = XGetImage(display_, root_, visible.x, visible.y, static_cast<unsigned>(visible.width),
+                           static_cast<unsigned>(visible.height), AllPlanes, ZPixmap);
+  if (trap.Failed() || shot == nullptr) {
+    if (shot) XDestroyImage(shot);
+    throw HarnessError("could not read the screen's pixels");
+  }
+  // Each channel from its mask, scaled to 8 bits.
+  struct Channel {
+    int shift = 0;
+    unsigned long max = 0;
+    uint8_t Of(unsigned long pixel) const {
+      unsigned long value = (pixel >> shift) & max;
+      return static_cast<uint8_t>(max == 255 ? value : (max ? value * 255 / max : 0));
+    }
+  };
+  auto channelOf = [](unsigned long mask) {
+    if (mask == 0) return Channel{};
+    int shift = __builtin_ctzl(mask);
+    return Channel{shift, mask >> shift};
+  };
+  const Channel red = channelOf(shot->red_mask), green = channelOf(shot->green_mask),
+                blue = channelOf(shot->blue_mask);
+  // 32-bit pixels in this machine's byte order are read straight, anything
+  // else through Xlib.
+  const bool direct = shot->bits_per_pixel == 32 &&
+                      shot->byte_order == (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBFirst : MSBFirst);
+  const int dx = visible.x - area.x, dy = visible.y - area.y;
+  for (int y = 0; y < visible.height; ++y) {
+    const char* row = shot->data + static_cast<ptrdiff_t>(y) * shot->bytes_per_line;
+    for (int x = 0; x < visible.width; ++x) {
+      unsigned long pixel;
+      if (direct) {
+        uint32_t word;
+        std::memcpy(&word, row + 4 * x, 4);
+        pixel = word;
+      } else {
+        pixel = XGetPixel(shot, x, y);
+      }
+      image.Set(dx + x, dy + y, {red.Of(pixel), green.Of(pixel), blue.Of(pixel)});
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
+Image XSession::Capture(WindowId w) { return CaptureRect(Geometry(w)); }
+
+Image XSession::CaptureScreen() { return CaptureRect(ScreenRect()); }
+
+Image XSession::WaitForStableImage(WindowId w, Duration quiet, Duration timeout) {
+  Image last;
+  auto since = std::chrono::steady_clock::now();
+  WaitUntil("the pixels of window " + Hex(w) + " to stay unchanged for " + Seconds(quiet), timeout, [&] {
+    Image now = Capture(w);
+    auto t = std::chrono::steady_clock::now();
+    if (now != last) {
+      last = std::move(now);
+      since = t;
+      return false;
+    }
+    return t - since >= quiet;
+  });
+  return last;
+}
+
+void XSession::WaitForPixel(WindowId w, int x, int y, Rgb colour, int tolerance, Duration timeout) {
+  std::optional<Rgb> seen;
+  WaitUntil(
+      "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") of window " + Hex(w) + " to be " +
+          ToString(colour) + " within " + std::to_string(tolerance),
+      timeout,
+      [&] {
+        Rect r = Geometry(w);
+        Image one = CaptureRect({r.x + x, r.y + y, 1, 1});
+        seen = one.At(0, 0);
+        return Near(*seen, colour, tolerance);
+      },
+      [&] { return seen ? ToString(*seen) : std::string("nothing"); });
+}
+
+}  // namespace e2e

@@ -1,0 +1,39 @@
+// INI text as the profile-string calls read it: parsing into sections and
+// answering one query into a caller's buffer. Pure; no files.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace winlayer {
+
+struct ProfileEntry {
+  std::string_view name;   // blanks trimmed
+  std::string_view value;  // blanks trimmed, one pair of enclosing quotes removed
+};
+
+struct ProfileSection {
+  std::string_view name;  // blanks trimmed
+  std::vector<ProfileEntry> entries;
+};
+
+// The sections of a Windows-1251 INI text, in file order, duplicates kept.
+// The views point into text. Lines end in LF, CR LF or CR; lines whose
+// first non-blank character is ';', lines without '=' and lines before the
+// first section header are skipped.
+std::vector<ProfileSection> ParseProfile(std::string_view text);
+
+struct ProfileAnswer {
+  uint32_t count = 0;     // characters written, without the final zero(s)
+  bool fromFile = false;  // false when the default was used
+};
+
+// GetPrivateProfileStringA's answer for the parsed file. A null section
+// lists the section names, a null key the key names of the section; each
+// listed name ends in a zero and the list in an extra zero. A single string
+// is cut to size - 1 characters, a list to size - 2 followed by two zeros.
+ProfileAnswer AnswerProfileQuery(const std::vector<ProfileSection>& sections, const char* section,
+                                 const char* key, const char* defaultText, char* buffer, uint32_t size);
+
+}  // namespace winlayer
