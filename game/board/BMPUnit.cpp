@@ -1,0 +1,107 @@
+#include "BMPUnit.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+// The pictures become textures whose sides are given in 16 bits.
+constexpr int32_t kLargestSide = 65535;
+
+uint32_t Read32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// Reads exactly `size` bytes; false on a failed or short read.
+bool ReadExactly(HANDLE file, void* buffer, size_t size) {
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(file, out, chunk, &got, nullptr) || got == 0) return false;
+    out += got;
+    size -= got;
+  }
+  return true;
+}
+
+// Skips the colour table that sits between the headers and the pixels; the
+// game's pictures have none, and a true-colour image does not use it.
+bool SkipBytes(HANDLE file, uint32_t count) {
+  uint8_t scratch[4096];
+  while (count > 0) {
+    uint32_t chunk = count < sizeof scratch ? count : static_cast<uint32_t>(sizeof scratch);
+    if (!ReadExactly(file, scratch, chunk)) return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const char* name)
+      : handle_(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~ReadOnlyFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  HANDLE Handle() const { return handle_; }
+  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::optional<BmpImage> LoadBmpImage(const char* fileName) {
+  ReadOnlyFile file(fileName);
+  if (!file.IsOpen()) return std::nullopt;
+
+  uint8_t headers[kFileHeaderSize + kInfoHeaderSize];
+  if (!ReadExactly(file.Handle(), headers, sizeof headers)) return std::nullopt;
+  const uint8_t* info = headers + kFileHeaderSize;
+  const auto width = static_cast<int32_t>(Read32(info + 4));
+  const auto height = static_cast<int32_t>(Read32(info + 8));
+  const uint16_t bitsPerPixel = Read16(info + 14);
+  const uint32_t compression = Read32(info + 16);
+  const uint32_t imageSize = Read32(info + 20);
+  const uint32_t coloursUsed = Read32(info + 32);
+
+  // Only what the game draws: bottom-up rows of 3-byte pixels.
+  if (bitsPerPixel != 24 || compression != 0) return std::nullopt;
+  if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return std::nullopt;
+
+  // Each row is padded to a multiple of four bytes.
+  const uint64_t rowBytes = (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3};
+  const uint64_t dataSize = rowBytes * static_cast<uint64_t>(height);
+  const uint64_t pixelCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  if (dataSize > 0x7FFFFFFF || pixelCount * 4 > 0x7FFFFFFF) return std::nullopt;
+  // A declared size smaller than the rows need means the data are short.
+  if (imageSize != 0 && imageSize < dataSize) return std::nullopt;
+
+  if (!SkipBytes(file.Handle(), coloursUsed)) return std::nullopt;
+  std::vector<uint8_t> data(static_cast<size_t>(dataSize));
+  if (!ReadExactly(file.Handle(), data.data(), data.size())) return std::nullopt;
+
+  BmpImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(pixelCount) * 4)};
+  const uint8_t* key = data.data();  // pixel 0: blue, green, red
+  uint8_t* out = image.pixels.data();
+  for (int32_t row = 0; row < height; ++row) {
+    const uint8_t* in = data.data() + static_cast<size_t>(row) * rowBytes;
+    for (int32_t column = 0; column < width; ++column, in += 3, out += 4) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = std::memcmp(in, key, 3) == 0 ? 0 : 255;
+    }
+  }
+  return image;
+}

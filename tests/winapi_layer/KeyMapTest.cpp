@@ -1,0 +1,142 @@
+#include "KeyMap.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace winlayer;
+
+KeyMessage Down(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0, bool repeat = false) {
+  auto m = MapKey(scancode, keycode, state, true, repeat);
+  EXPECT_TRUE(m) << "scancode " << scancode;
+  return m.value_or(KeyMessage{0, 0, 0});
+}
+
+KeyMessage Up(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0) {
+  auto m = MapKey(scancode, keycode, state, false, false);
+  EXPECT_TRUE(m) << "scancode " << scancode;
+  return m.value_or(KeyMessage{0, 0, 0});
+}
+
+uint32_t Bits(LPARAM lParam) { return static_cast<uint32_t>(lParam); }
+
+TEST(KeyMap, LettersAndDigitsGiveTheirCodesWhateverTheShiftState) {
+  for (int i = 0; i < 26; ++i) {
+    auto scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + i);
+    SDL_Keycode keycode = 'a' + i;
+    EXPECT_EQ(Down(scancode, keycode).virtualKey, static_cast<WPARAM>('A' + i));
+    EXPECT_EQ(Down(scancode, keycode, kShiftDown).virtualKey, static_cast<WPARAM>('A' + i));
+    EXPECT_EQ(Down(scancode, keycode, kCapsLockOn).virtualKey, static_cast<WPARAM>('A' + i));
+  }
+  EXPECT_EQ(Down(SDL_SCANCODE_0, '0').virtualKey, static_cast<WPARAM>('0'));
+  EXPECT_EQ(Down(SDL_SCANCODE_1, '1').virtualKey, static_cast<WPARAM>('1'));
+  EXPECT_EQ(Down(SDL_SCANCODE_9, '9', kShiftDown).virtualKey, static_cast<WPARAM>('9'));
+  // A Cyrillic layout names the keys by position, like Windows' Russian layout.
+  EXPECT_EQ(Down(SDL_SCANCODE_A, 0x0444).virtualKey, static_cast<WPARAM>('A'));
+  // An AZERTY layout: the key where US has Q types 'a' and is 'A'.
+  EXPECT_EQ(Down(SDL_SCANCODE_Q, 'a').virtualKey, static_cast<WPARAM>('A'));
+}
+
+TEST(KeyMap, NamedKeysAndTheirScanCodes) {
+  struct Case {
+    SDL_Scancode scancode;
+    SDL_Keycode keycode;
+    WPARAM vk;
+    uint32_t scan;
+    bool extended;
+  };
+  const Case cases[] = {
+      {SDL_SCANCODE_RETURN, SDLK_RETURN, VK_RETURN, 0x1C, false},
+      {SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, VK_RETURN, 0x1C, true},
+      {SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, VK_ESCAPE, 0x01, false},
+      {SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE, VK_BACK, 0x0E, false},
+      {SDL_SCANCODE_SPACE, SDLK_SPACE, VK_SPACE, 0x39, false},
+      {SDL_SCANCODE_F4, SDLK_F4, VK_F4, 0x3E, false},
+      {SDL_SCANCODE_F12, SDLK_F12, VK_F12, 0x58, false},
+      {SDL_SCANCODE_LEFT, SDLK_LEFT, VK_LEFT, 0x4B, true},
+      {SDL_SCANCODE_DELETE, SDLK_DELETE, VK_DELETE, 0x53, true},
+      {SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, VK_SHIFT, 0x2A, false},
+      {SDL_SCANCODE_RCTRL, SDLK_RCTRL, VK_CONTROL, 0x1D, true},
+      {SDL_SCANCODE_MINUS, SDLK_MINUS, VK_OEM_MINUS, 0x0C, false},
+      {SDL_SCANCODE_SLASH, SDLK_SLASH, VK_OEM_2, 0x35, false},
+      {SDL_SCANCODE_KP_DIVIDE, SDLK_KP_DIVIDE, VK_DIVIDE, 0x35, true},
+  };
+  for (const Case& c : cases) {
+    KeyMessage m = Down(c.scancode, c.keycode);
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_KEYDOWN)) << c.scancode;
+    EXPECT_EQ(m.virtualKey, c.vk) << c.scancode;
+    EXPECT_EQ((Bits(m.lParam) >> 16) & 0xFF, c.scan) << c.scancode;
+    EXPECT_EQ(((Bits(m.lParam) >> 24) & 1) != 0, c.extended) << c.scancode;
+    EXPECT_EQ(Bits(m.lParam) & 0xFFFF, 1u) << "repeat count";
+  }
+  EXPECT_FALSE(MapKey(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN, 0, true, false));
+
+  // The keypad's digits are numbers with Num Lock on, cursor keys without.
+  EXPECT_EQ(Down(SDL_SCANCODE_KP_7, SDLK_KP_7, kNumLockOn).virtualKey, static_cast<WPARAM>(VK_NUMPAD0 + 7));
+  KeyMessage up = Down(SDL_SCANCODE_KP_8, SDLK_KP_8);
+  EXPECT_EQ(up.virtualKey, static_cast<WPARAM>(VK_UP));
+  EXPECT_EQ((Bits(up.lParam) >> 24) & 1, 0u) << "the keypad's arrows are not the extended ones";
+}
+
+TEST(KeyMap, AltMakesSystemKeysWithTheContextBit) {
+  // Alt+F4: the press of Alt, then F4 while it is held.
+  KeyMessage alt = Down(SDL_SCANCODE_LALT, SDLK_LALT, kAltDown);
+  EXPECT_EQ(alt.message, static_cast<UINT>(WM_SYSKEYDOWN));
+  EXPECT_EQ(alt.virtualKey, static_cast<WPARAM>(VK_MENU));
+  KeyMessage f4 = Down(SDL_SCANCODE_F4, SDLK_F4, kAltDown);
+  EXPECT_EQ(f4.message, static_cast<UINT>(WM_SYSKEYDOWN));
+  EXPECT_EQ(f4.virtualKey, static_cast<WPARAM>(VK_F4));
+  EXPECT_NE(Bits(f4.lParam) & (1u << 29), 0u);
+  EXPECT_EQ(Up(SDL_SCANCODE_F4, SDLK_F4, kAltDown).message, static_cast<UINT>(WM_SYSKEYUP));
+
+  // Letting Alt go: a system key-up without the context bit, as on Windows.
+  KeyMessage altUp = Up(SDL_SCANCODE_LALT, SDLK_LALT, 0);
+  EXPECT_EQ(altUp.message, static_cast<UINT>(WM_SYSKEYUP));
+  EXPECT_EQ(Bits(altUp.lParam), 0xC0380001u);
+
+  // F10 alone is a system key; Ctrl+Alt (AltGr) is not.
+  KeyMessage f10 = Down(SDL_SCANCODE_F10, SDLK_F10);
+  EXPECT_EQ(f10.message, static_cast<UINT>(WM_SYSKEYDOWN));
+  EXPECT_EQ(Bits(f10.lParam) & (1u << 29), 0u);
+  EXPECT_EQ(Down(SDL_SCANCODE_E, 'e', kAltDown | kControlDown).message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(Down(SDL_SCANCODE_E, 'e', kShiftDown).message, static_cast<UINT>(WM_KEYDOWN));
+}
+
+TEST(KeyMap, RepeatAndReleaseBits) {
+  KeyMessage first = Down(SDL_SCANCODE_RETURN, SDLK_RETURN);
+  KeyMessage repeat = Down(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true);
+  KeyMessage release = Up(SDL_SCANCODE_RETURN, SDLK_RETURN);
+  EXPECT_EQ(Bits(first.lParam), 0x001C0001u);
+  EXPECT_EQ(Bits(repeat.lParam), 0x401C0001u);
+  EXPECT_EQ(repeat.message, static_cast<UINT>(WM_KEYDOWN)) << "auto-repeat is another key-down";
+  EXPECT_EQ(Bits(release.lParam), 0xC01C0001u);
+  EXPECT_EQ(release.message, static_cast<UINT>(WM_KEYUP));
+}
+
+TEST(KeyMap, CharactersOfKeysFollowShiftCapsLockAndCtrl) {
+  EXPECT_EQ(CharForKey('A', 0), 'a');
+  EXPECT_EQ(CharForKey('A', kShiftDown), 'A');
+  EXPECT_EQ(CharForKey('Q', kCapsLockOn), 'Q');
+  EXPECT_EQ(CharForKey('Q', kCapsLockOn | kShiftDown), 'q');
+  EXPECT_EQ(CharForKey('C', kControlDown), 3) << "Ctrl+C";
+  EXPECT_EQ(CharForKey('A', kAltDown), 'a') << "the character of WM_SYSCHAR";
+  EXPECT_FALSE(CharForKey('E', kAltDown | kControlDown));
+  EXPECT_EQ(CharForKey('7', 0), '7');
+  EXPECT_EQ(CharForKey('1', kShiftDown), '!');
+  EXPECT_EQ(CharForKey('0', kShiftDown), ')');
+  EXPECT_EQ(CharForKey(VK_OEM_MINUS, 0), '-');
+  EXPECT_EQ(CharForKey(VK_OEM_MINUS, kShiftDown), '_');
+  EXPECT_EQ(CharForKey(VK_OEM_7, kShiftDown), '"');
+  EXPECT_EQ(CharForKey(VK_NUMPAD0 + 5, 0), '5');
+  EXPECT_EQ(CharForKey(VK_SPACE, 0), ' ');
+  EXPECT_EQ(CharForKey(VK_RETURN, 0), 13);
+  EXPECT_EQ(CharForKey(VK_BACK, 0), 8);
+  EXPECT_EQ(CharForKey(VK_ESCAPE, 0), 27);
+  EXPECT_EQ(CharForKey(VK_TAB, 0), 9);
+  for (WPARAM silent :
+       {WPARAM{VK_F1}, WPARAM{VK_SHIFT}, WPARAM{VK_LEFT}, WPARAM{VK_DELETE}, WPARAM{VK_MENU}}) {
+    EXPECT_FALSE(CharForKey(silent, 0)) << silent;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// Icons, cursors, the pointer's display counter and the message beep.
+#include <SDL2/SDL.h>
+#include <windows.h>
+
+#include "Trace.h"
+#include "Video.h"
+#include "WindowRecord.h"
+
+// A system icon or cursor (LoadIconA, LoadCursorA with no module).
+struct IconRecord {
+  WORD id;
+  bool isCursor;
+  SDL_SystemCursor shape;  // the pointer it shows as (icons: the arrow)
+  SDL_Cursor* host;        // made when first shown
+};
+
+namespace {
+
+constexpr DWORD kResourceNotFoundError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
+
+IconRecord icons[] = {
+    {32512, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_APPLICATION
+    {32513, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_HAND
+    {32514, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_QUESTION
+    {32515, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_EXCLAMATION
+    {32516, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_ASTERISK
+    {32517, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_WINLOGO
+};
+
+IconRecord cursors[] = {
+    {32512, true, SDL_SYSTEM_CURSOR_ARROW, nullptr},      // IDC_ARROW
+    {32513, true, SDL_SYSTEM_CURSOR_IBEAM, nullptr},      // IDC_IBEAM
+    {32514, true, SDL_SYSTEM_CURSOR_WAIT, nullptr},       // IDC_WAIT
+    {32515, true, SDL_SYSTEM_CURSOR_CROSSHAIR, nullptr},  // IDC_CROSS
+    {32516, true, SDL_SYSTEM_CURSOR_ARROW, nullptr},      // IDC_UPARROW
+    {32642, true, SDL_SYSTEM_CURSOR_SIZENWSE, nullptr},   // IDC_SIZENWSE
+    {32643, true, SDL_SYSTEM_CURSOR_SIZENESW, nullptr},   // IDC_SIZENESW
+    {32644, true, SDL_SYSTEM_CURSOR_SIZEWE, nullptr},     // IDC_SIZEWE
+    {32645, true, SDL_SYSTEM_CURSOR_SIZENS, nullptr},     // IDC_SIZENS
+    {32646, true, SDL_SYSTEM_CURSOR_SIZEALL, nullptr},    // IDC_SIZEALL
+    {32648, true, SDL_SYSTEM_CURSOR_NO, nullptr},         // IDC_NO
+    {32649, true, SDL_SYSTEM_CURSOR_HAND, nullptr},       // IDC_HAND
+    {32650, true, SDL_SYSTEM_CURSOR_WAITARROW, nullptr},  // IDC_APPSTARTING
+};
+
+// Windows' display counter: the pointer shows while it is 0 or more.
+int displayCount = 0;
+IconRecord* currentCursor = &cursors[0];
+
+template <size_t N>
+IconRecord* Lookup(IconRecord (&table)[N], HINSTANCE instance, LPCSTR name) {
+  uintptr_t id = reinterpret_cast<uintptr_t>(name);
+  if (instance == nullptr && id < 0x10000) {
+    for (IconRecord& r : table) {
+      if (r.id == id) return &r;
+    }
+  }
+  // The programs carry no resources of their own.
+  SetLastError(kResourceNotFoundError);
+  return nullptr;
+}
+
+bool Known(const IconRecord* record) {
+  for (const IconRecord& r : cursors) {
+    if (&r == record) return true;
+  }
+  for (const IconRecord& r : icons) {
+    if (&r == record) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+namespace winlayer {
+
+void ApplyCursorVisibility() {
+  if (!VideoStarted()) return;
+  bool shown = displayCount >= 0 && currentCursor != nullptr;
+  if (currentCursor != nullptr) {
+    if (currentCursor->host == nullptr) currentCursor->host = SDL_CreateSystemCursor(currentCursor->shape);
+    if (currentCursor->host != nullptr) SDL_SetCursor(currentCursor->host);
+  }
+  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+}  // namespace winlayer
+
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) { return Lookup(icons, instance, name); }
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) { return Lookup(cursors, instance, name); }
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  winlayer::TraceLine("SetCursor %s%lx", cursor != nullptr ? "0x" : "",
+                      static_cast<unsigned long>(reinterpret_cast<uintptr_t>(cursor)));
+  IconRecord* previous = currentCursor;
+  // SetCursor(NULL) takes the pointer off the screen; so does a handle
+  // that is none of ours.
+  currentCursor = Known(cursor) ? cursor : nullptr;
+  winlayer::ApplyCursorVisibility();
+  return previous;
+}
+
+int ShowCursor(BOOL show) {
+  displayCount += show ? 1 : -1;
+  winlayer::ApplyCursorVisibility();
+  winlayer::TraceLine("ShowCursor %d -> %d", show, displayCount);
+  return displayCount;
+}
+
+BOOL MessageBeep(UINT type) {
+  winlayer::TraceLine("MessageBeep %u", type);
+  if (winlayer::VideoStarted()) {
+    auto live = winlayer::LiveWindows();
+    if (!live.empty()) winlayer::RingBell(live.front()->sdl);
+  }
+  return TRUE;
+}

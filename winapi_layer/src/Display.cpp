@@ -1,0 +1,126 @@
+// Display modes and screen metrics.
+//
+// SDL changes the display mode only for a full-screen window, so a mode
+// set by ChangeDisplaySettingsA takes effect through the window that
+// covers the screen in it: a visible popup window at 0, 0 of the mode's
+// size goes full screen in that mode, and leaves it when it stops covering
+// the screen or the desktop mode comes back.
+#include <SDL2/SDL.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "DisplayModes.h"
+#include "Process.h"
+#include "Trace.h"
+#include "Video.h"
+#include "WindowRecord.h"
+
+namespace {
+
+using winlayer::HostMode;
+
+std::optional<HostMode> activeMode;  // the mode set, until the desktop mode comes back
+bool exitHooked = false;
+
+std::vector<HostMode> HostModes() {
+  std::vector<HostMode> modes;
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode m;
+    if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(HostMode{m.w, m.h, m.format, m.refresh_rate});
+  }
+  return modes;
+}
+
+HostMode DesktopMode() {
+  SDL_DisplayMode m{};
+  SDL_GetDesktopDisplayMode(0, &m);
+  return HostMode{m.w, m.h, m.format, m.refresh_rate};
+}
+
+HostMode CurrentMode() { return activeMode ? *activeMode : DesktopMode(); }
+
+void RestoreDesktop() {
+  activeMode.reset();
+  for (WindowRecord* w : winlayer::LiveWindows()) winlayer::UpdateFullscreen(*w);
+}
+
+// Whatever way the process ends, the display is left in the desktop mode.
+void RestoreAtExit() {
+  if (activeMode && winlayer::VideoStarted()) RestoreDesktop();
+}
+
+LONG ChangeMode(DEVMODEA* mode, DWORD flags) {
+  if (mode == nullptr) {
+    if (activeMode) RestoreDesktop();
+    return DISP_CHANGE_SUCCESSFUL;
+  }
+  if (!winlayer::StartVideo()) return DISP_CHANGE_FAILED;
+  std::vector<HostMode> modes = HostModes();
+  auto found = winlayer::FindMode(modes, winlayer::RequestFrom(*mode, CurrentMode()));
+  if (!found) return DISP_CHANGE_BADMODE;
+  constexpr DWORD kTestOnly = 0x00000002;  // CDS_TEST
+  if (flags & kTestOnly) return DISP_CHANGE_SUCCESSFUL;
+  activeMode = modes[*found];
+  if (!exitHooked) {
+    exitHooked = true;
+    winlayer::AtProcessExit(RestoreAtExit);
+    std::atexit(RestoreAtExit);
+  }
+  for (WindowRecord* w : winlayer::LiveWindows()) winlayer::UpdateFullscreen(*w);
+  return DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+namespace winlayer {
+
+void UpdateFullscreen(WindowRecord& w) {
+  if (!w.alive || w.sdl == nullptr) return;
+  bool covers = activeMode && w.visible && !Framed(w.style) && w.x == 0 && w.y == 0 &&
+                w.width == activeMode->width && w.height == activeMode->height;
+  if (covers) {
+    if (w.fullscreen && w.fullscreenWidth == activeMode->width && w.fullscreenHeight == activeMode->height &&
+        w.fullscreenFormat == activeMode->format) {
+      return;
+    }
+    SDL_DisplayMode m{activeMode->format, activeMode->width, activeMode->height, activeMode->refreshRate,
+                      nullptr};
+    if (SDL_SetWindowDisplayMode(w.sdl, &m) == 0 &&
+        SDL_SetWindowFullscreen(w.sdl, SDL_WINDOW_FULLSCREEN) == 0) {
+      w.fullscreen = true;
+      w.fullscreenWidth = m.w;
+      w.fullscreenHeight = m.h;
+      w.fullscreenFormat = m.format;
+    }
+  } else if (w.fullscreen) {
+    SDL_SetWindowFullscreen(w.sdl, 0);
+    w.fullscreen = false;
+  }
+}
+
+}  // namespace winlayer
+
+LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
+  LONG result = ChangeMode(mode, flags);
+  if (mode == nullptr) {
+    winlayer::TraceLine("ChangeDisplaySettingsA NULL %u -> %d", flags, result);
+  } else {
+    winlayer::TraceLine("ChangeDisplaySettingsA %ux%ux%u %u -> %d", mode->dmPelsWidth, mode->dmPelsHeight,
+                        mode->dmBitsPerPel, flags, result);
+  }
+  return result;
+}
+
+int GetSystemMetrics(int index) {
+  switch (index) {
+    case SM_CXSCREEN:
+      return winlayer::StartVideo() ? CurrentMode().width : 0;
+    case SM_CYSCREEN:
+      return winlayer::StartVideo() ? CurrentMode().height : 0;
+    default:
+      return 0;
+  }
+}

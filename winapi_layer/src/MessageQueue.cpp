@@ -1,0 +1,168 @@
+#include "MessageQueue.h"
+
+#include <algorithm>
+
+namespace winlayer {
+
+namespace {
+
+const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+
+bool RangeTakes(const PeekFilter& filter, UINT message) {
+  // 0..0 means every message; so does a reversed range.
+  if (filter.first > filter.last || (filter.first == 0 && filter.last == 0)) return true;
+  return message >= filter.first && message <= filter.last;
+}
+
+bool WindowTakes(const PeekFilter& filter, HWND window) {
+  if (filter.window == nullptr) return true;
+  if (filter.window == kThreadMessagesOnly) return window == nullptr;
+  return window == filter.window;
+}
+
+// Whether tick a has reached tick b, across the 49.7-day wrap of the counter.
+bool Reached(DWORD a, DWORD b) { return static_cast<int32_t>(a - b) >= 0; }
+
+}  // namespace
+
+bool FilterTakes(const PeekFilter& filter, HWND window, UINT message) {
+  return WindowTakes(filter, window) && RangeTakes(filter, message);
+}
+
+void MessageQueue::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) {
+  QueuedMessage q;
+  q.msg = Generated(window, message, wParam, lParam, now);
+  posted_.push_back(q);
+}
+
+void MessageQueue::PostInput(const MSG& msg, uint32_t keyState) {
+  if (msg.message == WM_MOUSEMOVE && !input_.empty()) {
+    QueuedMessage& last = input_.back();
+    if (last.msg.message == WM_MOUSEMOVE && last.msg.hwnd == msg.hwnd) {
+      last.msg = msg;
+      last.keyState = keyState;
+      return;
+    }
+  }
+  input_.push_back(QueuedMessage{msg, keyState, true});
+}
+
+void MessageQueue::PostQuit(int exitCode) {
+  quit_ = true;
+  quitCode_ = exitCode;
+}
+
+void MessageQueue::Invalidate(HWND window) {
+  if (!NeedsPaint(window)) paint_.push_back(window);
+}
+
+void MessageQueue::Validate(HWND window) { std::erase(paint_, window); }
+
+bool MessageQueue::NeedsPaint(HWND window) const {
+  return std::find(paint_.begin(), paint_.end(), window) != paint_.end();
+}
+
+UINT_PTR MessageQueue::SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC routine, DWORD now) {
+  period = std::clamp<UINT>(period, kMinimumTimerPeriod, 0x7FFFFFFF);
+  auto existing = std::find_if(timers_.begin(), timers_.end(),
+                               [&](const Timer& t) { return t.window == window && t.id == id; });
+  if (existing == timers_.end() && window == nullptr) {
+    // A new windowless timer: an id that no windowless timer has.
+    auto taken = [&](UINT_PTR candidate) {
+      return std::any_of(timers_.begin(), timers_.end(),
+                         [&](const Timer& t) { return t.window == nullptr && t.id == candidate; });
+    };
+    while (nextThreadTimer_ == 0 || taken(nextThreadTimer_)) ++nextThreadTimer_;
+    id = nextThreadTimer_++;
+  }
+  Timer timer{window, id, period, routine, now + period};
+  if (existing != timers_.end()) {
+    *existing = timer;
+  } else {
+    timers_.push_back(timer);
+  }
+  // Windows gives 1 for a window timer with id 0; every other id comes back.
+  return (window != nullptr && id == 0) ? 1 : id;
+}
+
+bool MessageQueue::KillTimer(HWND window, UINT_PTR id) {
+  auto it = std::find_if(timers_.begin(), timers_.end(),
+                         [&](const Timer& t) { return t.window == window && t.id == id; });
+  if (it == timers_.end()) return false;
+  timers_.erase(it);
+  return true;
+}
+
+void MessageQueue::ForgetWindow(HWND window) {
+  auto ofWindow = [&](const QueuedMessage& q) { return q.msg.hwnd == window; };
+  std::erase_if(posted_, ofWindow);
+  std::erase_if(input_, ofWindow);
+  std::erase(paint_, window);
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
+}
+
+std::optional<QueuedMessage> MessageQueue::TakeFrom(std::deque<QueuedMessage>& list, const PeekFilter& filter,
+                                                    bool remove) {
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (!FilterTakes(filter, it->msg.hwnd, it->msg.message)) continue;
+    QueuedMessage found = *it;
+    if (remove) list.erase(it);
+    return found;
+  }
+  return std::nullopt;
+}
+
+MSG MessageQueue::Generated(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) const {
+  MSG msg{};
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = now;
+  msg.pt = pointer_;
+  return msg;
+}
+
+std::optional<QueuedMessage> MessageQueue::Peek(const PeekFilter& filter, bool remove, DWORD now) {
+  if (auto found = TakeFrom(posted_, filter, remove)) return found;
+
+  // WM_QUIT belongs to no window, so a peek for one window never sees it;
+  // the range does not matter, as on Windows.
+  if (quit_ && (filter.window == nullptr || filter.window == kThreadMessagesOnly)) {
+    if (remove) quit_ = false;
+    QueuedMessage q;
+    q.msg = Generated(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0, now);
+    return q;
+  }
+
+  if (auto found = TakeFrom(input_, filter, remove)) return found;
+
+  if (RangeTakes(filter, WM_PAINT)) {
+    for (HWND window : paint_) {
+      if (WindowTakes(filter, window)) {
+        QueuedMessage q;
+        q.msg = Generated(window, WM_PAINT, 0, 0, now);
+        return q;
+      }
+    }
+  }
+
+  if (RangeTakes(filter, WM_TIMER)) {
+    // Of the timers that are due, the one that has waited longest.
+    Timer* chosen = nullptr;
+    for (Timer& t : timers_) {
+      if (!WindowTakes(filter, t.window) || !Reached(now, t.due)) continue;
+      if (chosen == nullptr || static_cast<int32_t>(t.due - chosen->due) < 0) chosen = &t;
+    }
+    if (chosen != nullptr) {
+      QueuedMessage q;
+      q.msg = Generated(chosen->window, WM_TIMER, chosen->id, reinterpret_cast<LPARAM>(chosen->routine), now);
+      // The next period counts from now: a late timer does not catch up.
+      if (remove) chosen->due = now + chosen->period;
+      return q;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace winlayer

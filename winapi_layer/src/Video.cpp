@@ -1,0 +1,61 @@
+#include "Video.h"
+
+#include <SDL2/SDL.h>
+
+namespace winlayer {
+
+void ApplyCursorVisibility();  // Cursor.cpp
+
+namespace {
+
+enum class VideoState { NotTried, Running, Failed };
+VideoState state = VideoState::NotTried;
+
+}  // namespace
+
+bool StartVideo() {
+  if (state == VideoState::NotTried) {
+    // Windows' behaviour where SDL would differ: Ctrl+C ends the process,
+    // a full-screen window stays when it loses the focus, the click that
+    // activates a window reaches it, the pointer is not captured while a
+    // button is held, and the screen saver may run.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+      state = VideoState::Running;
+      // Key messages carry the keys; no input method should take them.
+      SDL_StopTextInput();
+      SetWindowFormat(24);
+      ApplyCursorVisibility();
+    } else {
+      state = VideoState::Failed;
+    }
+  }
+  return state == VideoState::Running;
+}
+
+bool VideoStarted() { return state == VideoState::Running; }
+
+void SetWindowFormat(int depthBits) {
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  // No alpha channel: a translucent clear colour must not make the window
+  // see-through under a compositing window manager.
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  // OpenGL 1.1 immediate mode, lighting and display lists: a context of
+  // the old kind, which Mesa gives as its compatibility profile.
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+}
+
+}  // namespace winlayer
