@@ -103,9 +103,9 @@ void ExpectText(const Image& image, const Screen& s, int x, int base, Rgb colour
   Rect box = Extent(image, s.TextArea(x, base), colour);
   ASSERT_FALSE(box.Empty()) << "no " << colour << " pixels near (" << x << ", " << base << ")";
   EXPECT_GE(box.x, x);
-  EXPECT_LE(box.x, x + 4);
-  EXPECT_GE(box.y, s.BaseRow(base) - 14);
-  EXPECT_LE(box.y, s.BaseRow(base) - 8);
+  EXPECT_LE(box.x, x + 2);
+  EXPECT_GE(box.y, s.BaseRow(base) - 13);
+  EXPECT_LE(box.y, s.BaseRow(base) - 7);
   EXPECT_GE(box.y + box.height - 1, s.BaseRow(base));
   EXPECT_LE(box.y + box.height - 1, s.BaseRow(base) + 4);
 }
@@ -284,7 +284,7 @@ TEST(TesselScreen, OpensCentredFillsTheFramedBoardFromTheTopAndIgnoresEscapeWhil
   EXPECT_GT(Pixels(first, {16, mid - 5, 4, 10}, kFrame), 0) << "left side";
   EXPECT_GT(Pixels(first, {end, mid - 5, 4, 10}, kFrame), 0) << "right side";
   EXPECT_GT(Pixels(first, {mid - 5, end, 10, 4}, kFrame), 0) << "bottom side";
-  EXPECT_EQ(Pixels(first, {mid - 5, 14, 10, 5}, kFrame), 0) << "the top stays open";
+  EXPECT_EQ(Pixels(first, {mid - 5, 16, 10, 6}, kFrame), 0) << "the top stays open";
   EXPECT_TRUE(e2e::PixelIs(first, 10, 10, kBackground, kTolerance));
   EXPECT_TRUE(e2e::PixelIs(first, s.width - 10, s.Edge(4), kBackground, kTolerance));
   EXPECT_TRUE(e2e::PixelIs(first, mid, (end + s.BaseRow(s.ScoreBase())) / 2 - 8, kBackground, kTolerance));
@@ -344,15 +344,15 @@ TEST(TesselPlay, RightClickTurnsTheBoardAndASwapThatFormsNothingStaysAndCosts500
 
   const int endBefore = ScoreLineEnd(chosen, s);
   g.x.Click(g.w, s.Centre(sx), s.Centre(sy));
-  Image penalty = g.WaitForScreen("the swap", [&](const Image& image) { return ReadBoard(image, s) == swapped; });
+  Image penalty =
+      g.WaitForScreen("the swap", [&](const Image& image) { return ReadBoard(image, s) == swapped; });
   EXPECT_FALSE(outlined(penalty));
   // "+-500" is longer than "+0", more than the score can shrink.
   const int endPenalty = ScoreLineEnd(penalty, s);
   EXPECT_GT(endPenalty, endBefore);
-  g.x.WaitForTitle(g.w,
-                   WindowQuery::Exact(kTitle + "   " + std::to_string(b[fx][fy]) + "   " +
-                                      std::to_string(b[sx][sy])),
-                   3s);
+  g.x.WaitForTitle(
+      g.w, WindowQuery::Exact(kTitle + "   " + std::to_string(b[fx][fy]) + "   " + std::to_string(b[sx][sy])),
+      3s);
 
   // The next tick finds nothing again and shows "+0" after the lower score;
   // the swapped gems stay.
@@ -410,9 +410,8 @@ TEST(TesselPlay, EnterEndsTheGameTakesTheNameWritesTheTableAndStartsAgainFromThe
 
   // The leaders screen: title, ten rows, the rule and the footer, with the
   // ended game's lines still below; the board is gone.
-  Image leaders = g.WaitForScreen("the leaders screen", [&](const Image& image) {
-    return !NoText(image, s, 30, s.height - 50, kWhite);
-  });
+  Image leaders = g.WaitForScreen(
+      "the leaders screen", [&](const Image& image) { return !NoText(image, s, 30, s.height - 50, kWhite); });
   ExpectText(leaders, s, 30, s.height - 50, kWhite, "HERE  THE  BEST !!!");
   for (int slot = 1; slot <= 10; ++slot) {
     const int base = s.height - 100 - 20 * slot;
@@ -481,7 +480,8 @@ TEST(TesselEnd, AMissingOrMalformedLeadersFileIsAFatalRuntimeError) {
     std::string file;  // empty: no file at all
     int code;
   };
-  for (const Case& c : {Case{"missing file", "", 2}, Case{"a name where a score belongs", "1234\r\nABC\r\n", 106}}) {
+  for (const Case& c :
+       {Case{"missing file", "", 2}, Case{"a name where a score belongs", "1234\r\nABC\r\n", 106}}) {
     SCOPED_TRACE(c.what);
     App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
     XSession x;
@@ -494,8 +494,8 @@ TEST(TesselEnd, AMissingOrMalformedLeadersFileIsAFatalRuntimeError) {
     WindowId box = app.WaitForWindow(x, WindowQuery::Exact("Error"), 20s);
     char code[8];
     std::snprintf(code, sizeof code, "%3d", c.code);
-    EXPECT_TRUE(std::regex_search(app.Stderr(),
-                                  std::regex(std::string("Error: Runtime error ") + code + " at [0-9A-F]{8}\n")))
+    EXPECT_TRUE(std::regex_search(
+        app.Stderr(), std::regex(std::string("Error: Runtime error ") + code + " at [0-9A-F]{8}\n")))
         << app.Stderr();
     EXPECT_FALSE(x.FindWindow(WindowQuery::Prefix(kTitle))) << "no game window";
     x.Activate(box);
