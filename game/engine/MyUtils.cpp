@@ -1,9 +1,13 @@
 #include "MyUtils.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 namespace {
 constexpr char kSeparator = '\\';
+// The longest program path taken from the system.
+constexpr DWORD kMaxProgramPath = 260;
 }  // namespace
 
 std::string NumToText(int32_t n) {
@@ -53,4 +57,11 @@ std::string ExtractDirPart(const std::string& s) {
 float AbsValue(float x) {
   if (x >= 0) return x;
   return 0 - x;
+}
+
+std::string ProgramPath() {
+  char path[kMaxProgramPath + 1] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, kMaxProgramPath + 1);
+  if (length > kMaxProgramPath) length = kMaxProgramPath;
+  return std::string(path, length);
 }

@@ -27,3 +27,7 @@ std::string ExtractDirPart(const std::string& s);
 
 // x when x >= 0, otherwise 0 - x.
 float AbsValue(float x);
+
+// The running program's full path (at most 260 characters), as the system
+// gives it.
+std::string ProgramPath();

@@ -1,0 +1,116 @@
+// A small program over the real engine, for the tests that run it: it
+// starts the engine as the game does, installs slot routines of its own
+// that record what they receive, and runs the main loop.
+//
+//   EngineProbe.exe [run]      start-up, slots, main loop (until closed)
+//   EngineProbe.exe log        only the modules' start-up and end actions
+//   EngineProbe.exe settings   prints the loaded settings and ends
+//
+// Environment, for the first form:
+//   PROBE_SLOTS     which slots to fill: f (frame), k (key), m (mouse move),
+//                   d (left button); all four when unset
+//   PROBE_MAXIMIZE  when set, the first frame posts a maximise command
+//
+// Records go to events.txt in the working directory, one line each.
+#include <windows.h>
+// After windows.h, which it needs on Windows.
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Cp1251.h"
+#include "Game3DEngine.h"
+#include "GameEngine.h"
+#include "Logger.h"
+#include "ProgramUnits.h"
+
+namespace {
+
+void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void Record(const char* format, ...) {
+  FILE* file = std::fopen("events.txt", "a");
+  if (file == nullptr) return;
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(file, format, args);
+  va_end(args);
+  std::fputc('\n', file);
+  std::fclose(file);
+}
+
+int32_t recordedWidth = -1;
+int32_t recordedHeight = -1;
+bool maximiseAsked = false;
+
+void RecordViewport(const char* what) {
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  Record("%s %d %d gl %d %d %d %d", what, ViewportWidth, ViewportHeight, viewport[0], viewport[1],
+         viewport[2], viewport[3]);
+  recordedWidth = ViewportWidth;
+  recordedHeight = ViewportHeight;
+}
+
+// Draws a red frame and notes every change of the viewport.
+void ProbeFrame() {
+  if (ViewportWidth != recordedWidth || ViewportHeight != recordedHeight) RecordViewport("viewport");
+  if (!maximiseAsked && std::getenv("PROBE_MAXIMIZE") != nullptr) {
+    maximiseAsked = true;
+    PostMessageA(WindowHandle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Record("maximise posted");
+  }
+  glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  SwapBuffers(DeviceContext);
+}
+
+void ProbeKeyDown(int32_t key) {
+  // A translated key press would have queued its character by now.
+  MSG pending;
+  bool charQueued = PeekMessageA(&pending, WindowHandle, WM_CHAR, WM_CHAR, PM_NOREMOVE) != 0;
+  Record("key %d char %d", key, charQueued ? 1 : 0);
+}
+
+void ProbeMouseMove(int32_t x, int32_t y) { Record("move %d %d", x, y); }
+
+void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
+
+[[noreturn]] void RunEngine() {
+  InitializeUnits();
+  if (InitGameEngine() != 0) {
+    AppLog->WriteError("GameEngine не инициализирован"_cp, "Game");
+    FinalizeUnits();
+    ExitProcess(0);
+  }
+  RecordViewport("start");
+  const char* slots = std::getenv("PROBE_SLOTS");
+  std::string wanted = slots != nullptr ? slots : "fkmd";
+  if (wanted.find('f') != std::string::npos) OnFrame = ProbeFrame;
+  if (wanted.find('k') != std::string::npos) OnKeyDown = ProbeKeyDown;
+  if (wanted.find('m') != std::string::npos) OnMouseMove = ProbeMouseMove;
+  if (wanted.find('d') != std::string::npos) OnMouseDown = ProbeMouseDown;
+  Record("loop");
+  RunMessageLoop();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "log") {
+    InitializeUnits();
+    FinalizeUnits();
+    ExitProcess(0);
+  }
+  if (mode == "settings") {
+    LoadSettings();
+    std::printf("%d %d %d %d\n", Width, Height, BitsPerPixel, FullScreen ? 1 : 0);
+    return 0;
+  }
+  RunEngine();
+}
