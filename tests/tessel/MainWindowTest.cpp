@@ -131,15 +131,6 @@ TEST_F(WindowProc, RightClickTurnsTheBoardAtRestUnlessASwapWaitsEvenAfterTheEnd)
   EXPECT_EQ(board[1][8], topLeft);  // the top-left gem goes to the bottom-left corner
 }
 
-TEST_F(WindowProc, OnlyTimerOneStepsTheBoard) {
-  NewGame();
-  Send(WM_TIMER, 2);
-  EXPECT_EQ(board[1][1], 0);
-  Send(WM_TIMER, kGameTimer);
-  for (int32_t x = 1; x <= 8; ++x) EXPECT_NE(board[x][1], 0) << "column " << x;
-  EXPECT_EQ(board[1][2], 0);
-}
-
 TEST_F(WindowProc, KeysWaitForRestTypeOnlyDigitsAndCapitalCodesAndHeldEnterRunsTheWholeEnd) {
   boardAtRest = false;
   Key(VK_ESCAPE);
