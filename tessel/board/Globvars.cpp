@@ -1,5 +1,9 @@
 #include "Globvars.h"
 
+// windows.h first: the OpenGL header of Windows needs its declarations.
+#include <windows.h>
+#include <GL/gl.h>
+
 int32_t board[10][10];
 
 int32_t score;
@@ -36,6 +40,8 @@ const float gemColors[10][3] = {
     {0.0f, 0.1f, 0.4f},  // dark blue
     {0.5f, 0.0f, 0.0f},  // dark red
 };
+
+void SetColor(const float c[3]) { glColor3f(c[0], c[1], c[2]); }
 
 leader leaders[kOverflowSlot + 1];
 

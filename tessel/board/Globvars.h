@@ -57,6 +57,9 @@ extern float originY;
 // RGB of each cell value 0..9: black for an empty cell, then the nine kinds.
 extern const float gemColors[10][3];
 
+// Makes an RGB triple the current OpenGL colour.
+void SetColor(const float c[3]);
+
 // ---------------------------------------------------------------- leaders
 
 // One entry of the leaders table. The name keeps the space that separates it

@@ -1,5 +1,9 @@
 #include "_Pole.h"
 
+// windows.h first: the OpenGL header of Windows needs its declarations.
+#include <windows.h>
+#include <GL/gl.h>
+
 #include "File_work.h"
 #include "Globvars.h"
 #include "Random.h"
@@ -154,6 +158,57 @@ void ComputeGeometry() {
   cellHeight = static_cast<float>(static_cast<double>(windowWidth) * cellWidth / windowHeight);
   originX = static_cast<float>(40.0 / windowWidth - 1.0);
   originY = static_cast<float>(1.0 - 40.0 / windowHeight);
+}
+
+namespace {
+
+// Corner (i, j) of the cell grid in board coordinates: i cells to the right
+// and j cells down from the board's top-left corner. Each coordinate is the
+// whole factor times the stored 32-bit size.
+void GridVertex(int32_t i, int32_t j) {
+  glVertex2f(static_cast<float>(i) * cellWidth, -(static_cast<float>(j) * cellHeight));
+}
+
+}  // namespace
+
+void DrawBoard() {
+  for (int32_t x = 1; x <= 8; ++x) {
+    for (int32_t y = 1; y <= 8; ++y) {
+      SetColor(gemColors[board[x][y]]);
+      glBegin(GL_QUADS);
+      GridVertex(x - 1, y - 1);
+      GridVertex(x, y - 1);
+      GridVertex(x, y);
+      GridVertex(x - 1, y);
+      glEnd();
+    }
+  }
+
+  // Left, bottom and right sides; the top, where new gems enter, stays open.
+  glColor3f(0.8f, 0.8f, 0.8f);
+  glLineWidth(3.0f);
+  glLineStipple(1, 0x0000);
+  glBegin(GL_LINE_STRIP);
+  GridVertex(0, 0);
+  GridVertex(0, 8);
+  GridVertex(8, 8);
+  GridVertex(8, 0);
+  glEnd();
+
+  if (gemSelected) {
+    const int32_t x = selection.firstX;
+    const int32_t y = selection.firstY;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glLineWidth(5.0f);
+    glLineStipple(1, 0x0000);
+    glBegin(GL_LINE_STRIP);
+    GridVertex(x - 1, y - 1);
+    GridVertex(x, y - 1);
+    GridVertex(x, y);
+    GridVertex(x - 1, y);
+    GridVertex(x - 1, y - 1);
+    glEnd();
+  }
 }
 
 void NewGame() {

@@ -39,6 +39,13 @@ void ChooseCell(int32_t x, int32_t y);
 // Cell size and board origin for windowWidth by windowHeight.
 void ComputeGeometry();
 
+// Draws the board with OpenGL in board coordinates: the origin at its
+// top-left corner, x to the right, y upwards, one cell cellWidth by
+// cellHeight. The caller moves the origin into place. Cells in their gems'
+// colours, a grey frame open at the top, and a white outline around the
+// chosen cell.
+void DrawBoard();
+
 // An empty board, score 0, all flags cleared, the leaders read again and the
 // geometry computed.
 void NewGame();

@@ -2,6 +2,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <string>
+
 namespace winlayer {
 
 void ApplyCursorVisibility();  // Cursor.cpp
@@ -10,6 +12,18 @@ namespace {
 
 enum class VideoState { NotTried, Running, Failed };
 VideoState state = VideoState::NotTried;
+
+// Without a display SDL falls back to drivers that draw nowhere; a window
+// there would be one that nobody sees, so it counts as no display unless
+// SDL_VIDEODRIVER asked for that driver by name.
+bool OnlyInvisibleDriver() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return true;
+  std::string name = driver;
+  if (name != "offscreen" && name != "dummy") return false;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked == nullptr || std::string(asked).find(name) == std::string::npos;
+}
 
 }  // namespace
 
@@ -25,13 +39,14 @@ bool StartVideo() {
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && !OnlyInvisibleDriver()) {
       state = VideoState::Running;
       // Key messages carry the keys; no input method should take them.
       SDL_StopTextInput();
       SetWindowFormat(24);
       ApplyCursorVisibility();
     } else {
+      if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
       state = VideoState::Failed;
     }
   }

@@ -236,7 +236,7 @@ TEST(App, ScratchDirectoryGoesUnlessKeptOrTheTestFails) {
 
 TEST(App, RefusesADisplayThatWithXvfbDidNotStart) {
   const std::string ours = std::getenv("E2E_XVFB_DISPLAY") ? std::getenv("E2E_XVFB_DISPLAY") : "";
-  ASSERT_FALSE(ours.empty()) << "run inside tests/harness/with-xvfb";
+  ASSERT_FALSE(ours.empty()) << "run inside e2e_harness/with-xvfb";
   e2e::App app(PROBE_DIST, "harness_probe");
   auto refusal = [&](auto attempt) -> std::string {
     try {

@@ -128,7 +128,7 @@ void RequireTestDisplay() {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') {
     throw HarnessError(
-        "DISPLAY is not set: end-to-end tests run inside tests/harness/with-xvfb, which starts an X server "
+        "DISPLAY is not set: end-to-end tests run inside e2e_harness/with-xvfb, which starts an X server "
         "of their own");
   }
   const char* ours = std::getenv("E2E_XVFB_DISPLAY");
@@ -138,7 +138,7 @@ void RequireTestDisplay() {
     return;
   }
   throw HarnessError(std::string("refusing to drive display ") + display +
-                     ": it was not started by tests/harness/with-xvfb (run the test through it, or set "
+                     ": it was not started by e2e_harness/with-xvfb (run the test through it, or set "
                      "E2E_ALLOW_DISPLAY=" +
                      display + " for a server that no one works on)");
 }

@@ -1,0 +1,500 @@
+// Tessel played as a player would: the real program from a scratch copy of
+// its folder, real X input, the window's pixels, the leaders file on disk
+// and the exit status. The board is random, so every check reads it from the
+// screen at the geometry the window's real client size gives.
+#include <X11/keysym.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <regex>
+#include <string>
+
+#include "App.h"
+#include "Cp1251.h"
+#include "Globvars.h"
+#include "_Pole.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::App;
+using e2e::Image;
+using e2e::Rect;
+using e2e::Rgb;
+using e2e::WindowId;
+using e2e::WindowQuery;
+using e2e::XSession;
+
+const char* const kLeadersFile = "рекорды.txt";
+const std::string kTitle = "Gemora  от Vardelin";
+
+constexpr Rgb kBackground{26, 0, 51};
+constexpr Rgb kFrame{204, 204, 204};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kSorryGreen{0, 179, 0};
+constexpr Rgb kPlaceRed{204, 0, 0};
+constexpr Rgb kNameBlue{0, 0, 204};
+constexpr Rgb kLeaderYellow{179, 179, 0};
+constexpr Rgb kLeaderPurple{179, 0, 179};
+constexpr int kTolerance = 3;
+
+// Ten scores below anything a game without moves can reach, one name in
+// Cyrillic, which the screen cannot show.
+const std::string kLowTable = std::string("-10 ANNA\r\n-20 BORIS\r\n-30 ") + "ЖЕНЯ"_cp +
+                              "\r\n-40 DINA\r\n-50 EGOR\r\n-60 FAINA\r\n-70 GLEB\r\n-80 IRA\r\n"
+                              "-90 KIRA\r\n-100 LEV\r\n";
+
+Rgb GemRgb(int kind) {
+  auto channel = [&](int i) { return static_cast<uint8_t>(std::lround(gemColors[kind][i] * 255.0f)); };
+  return {channel(0), channel(1), channel(2)};
+}
+
+// Where things are for the client size the window really has.
+struct Screen {
+  int width = 0, height = 0, cell = 0;
+  // Pixel of the grid line i cells right of (or below) the board's corner.
+  int Edge(int i) const { return 20 + i * cell; }
+  int Centre(int i) const { return Edge(i - 1) + cell / 2; }
+  // The window row of a text's base line `base` pixels above the bottom.
+  int BaseRow(int base) const { return height - 1 - base; }
+  // The rows of a text line from the top of its tallest letters to the
+  // bottom of its descenders, from x - 8 to the right edge.
+  Rect TextArea(int x, int base) const { return {x - 8, BaseRow(base) - 15, width - (x - 8), 20}; }
+  int ScoreBase() const { return height - 8 * cell - 60; }
+};
+
+Screen ScreenOf(XSession& x, WindowId w) {
+  Rect r = x.Geometry(w);
+  windowWidth = r.width;
+  windowHeight = r.height;
+  ComputeGeometry();
+  return {r.width, r.height, cellPixels};
+}
+
+// The bounding box of the pixels of one colour in an area; empty when none.
+Rect Extent(const Image& image, Rect area, Rgb colour) {
+  area = e2e::Intersect(area, image.Bounds());
+  int left = area.x + area.width, top = area.y + area.height, right = -1, bottom = -1;
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    for (int x = area.x; x < area.x + area.width; ++x) {
+      if (!e2e::Near(image.At(x, y), colour, kTolerance)) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return {};
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
+int Pixels(const Image& image, Rect area, Rgb colour) {
+  return e2e::CountPixels(image, area, colour, kTolerance);
+}
+
+// A line of text drawn at (x, base) in `colour`: it starts just right of x,
+// its tallest letters reach well above the base line and nothing but
+// descenders goes below it.
+void ExpectText(const Image& image, const Screen& s, int x, int base, Rgb colour, const std::string& what) {
+  SCOPED_TRACE(what);
+  Rect box = Extent(image, s.TextArea(x, base), colour);
+  ASSERT_FALSE(box.Empty()) << "no " << colour << " pixels near (" << x << ", " << base << ")";
+  EXPECT_GE(box.x, x);
+  EXPECT_LE(box.x, x + 2);
+  EXPECT_GE(box.y, s.BaseRow(base) - 13);
+  EXPECT_LE(box.y, s.BaseRow(base) - 7);
+  EXPECT_GE(box.y + box.height - 1, s.BaseRow(base));
+  EXPECT_LE(box.y + box.height - 1, s.BaseRow(base) + 4);
+}
+
+bool NoText(const Image& image, const Screen& s, int x, int base, Rgb colour) {
+  return Pixels(image, s.TextArea(x, base), colour) == 0;
+}
+
+// The right end of the score line.
+int ScoreLineEnd(const Image& image, const Screen& s) {
+  Rect box = Extent(image, s.TextArea(20, s.ScoreBase()), kWhite);
+  return box.x + box.width;
+}
+
+// ------------------------------------------------------------------ board
+
+// board[x][y] for x, y in 1..8 as the screen shows it: 0 for a black cell,
+// a gem kind 1..9, or -1 for any other colour.
+using Board = std::array<std::array<int, 9>, 9>;
+
+Board ReadBoard(const Image& image, const Screen& s) {
+  Board b{};
+  for (int x = 1; x <= 8; ++x) {
+    for (int y = 1; y <= 8; ++y) {
+      Rgb c = image.At(s.Centre(x), s.Centre(y));
+      b[x][y] = -1;
+      for (int kind = 0; kind <= 9; ++kind) {
+        if (e2e::Near(c, GemRgb(kind), kTolerance)) b[x][y] = kind;
+      }
+    }
+  }
+  return b;
+}
+
+std::string Describe(const Board& b) {
+  std::string text;
+  for (int y = 1; y <= 8; ++y) {
+    for (int x = 1; x <= 8; ++x) text += b[x][y] < 0 ? '?' : static_cast<char>('0' + b[x][y]);
+    text += '\n';
+  }
+  return text;
+}
+
+bool RowIs(const Board& b, int y, bool gems) {
+  for (int x = 1; x <= 8; ++x) {
+    if (gems ? b[x][y] < 1 : b[x][y] != 0) return false;
+  }
+  return true;
+}
+
+bool Full(const Board& b) {
+  for (int y = 1; y <= 8; ++y) {
+    if (!RowIs(b, y, true)) return false;
+  }
+  return true;
+}
+
+int FloodSize(const Board& b, std::array<std::array<bool, 9>, 9>& seen, int x, int y, int kind) {
+  if (x < 1 || x > 8 || y < 1 || y > 8 || seen[x][y] || b[x][y] != kind) return 0;
+  seen[x][y] = true;
+  return 1 + FloodSize(b, seen, x - 1, y, kind) + FloodSize(b, seen, x + 1, y, kind) +
+         FloodSize(b, seen, x, y - 1, kind) + FloodSize(b, seen, x, y + 1, kind);
+}
+
+// Three or more equal gems joined through their sides.
+bool HasGroup(const Board& b) {
+  std::array<std::array<bool, 9>, 9> seen{};
+  for (int x = 1; x <= 8; ++x) {
+    for (int y = 1; y <= 8; ++y) {
+      if (b[x][y] >= 1 && FloodSize(b, seen, x, y, b[x][y]) >= 3) return true;
+    }
+  }
+  return false;
+}
+
+// A quarter turn counter-clockwise on screen.
+Board Rotated(const Board& b) {
+  Board r{};
+  for (int x = 1; x <= 8; ++x) {
+    for (int y = 1; y <= 8; ++y) r[x][y] = b[9 - y][x];
+  }
+  return r;
+}
+
+// White pixels across each side of cell (x, y) at its middle; the fewest.
+int OutlinePixels(const Image& image, const Screen& s, int x, int y) {
+  const int mx = s.Centre(x), my = s.Centre(y);
+  return std::min({Pixels(image, {mx - 4, s.Edge(y - 1) - 3, 8, 7}, kWhite),
+                   Pixels(image, {mx - 4, s.Edge(y) - 3, 8, 7}, kWhite),
+                   Pixels(image, {s.Edge(x - 1) - 3, my - 4, 7, 8}, kWhite),
+                   Pixels(image, {s.Edge(x) - 3, my - 4, 7, 8}, kWhite)});
+}
+
+// ------------------------------------------------------------------ play
+
+struct Game {
+  App app{e2e::Dist(TESSEL_DIST), "Tessel.exe"};
+  XSession x;
+  WindowId w = 0;
+  Screen s;
+
+  void Start(const std::string& leaders = kLowTable) {
+    app.WriteFile(kLeadersFile, leaders);
+    app.Start();
+    w = app.WaitForWindow(x, WindowQuery::Prefix(kTitle), 20s);
+    x.Activate(w);
+    s = ScreenOf(x, w);
+  }
+
+  Image Capture() { return x.Capture(w); }
+
+  // Captures until `done` holds for the picture; returns that picture.
+  Image WaitForScreen(const std::string& what, const std::function<bool(const Image&)>& done,
+                      e2e::Duration timeout = 5s) {
+    Image image;
+    app.WaitUntil(what, timeout, [&] {
+      image = Capture();
+      return done(image);
+    });
+    return image;
+  }
+
+  // Waits until the board is full, holds no group and a whole tick has
+  // passed without any change: then it is at rest.
+  Image WaitForRest(Board& board) {
+    Image last;
+    auto since = std::chrono::steady_clock::now();
+    app.WaitUntil(
+        "the board to fill and come to rest", 60s,
+        [&] {
+          Image now = Capture();
+          auto t = std::chrono::steady_clock::now();
+          if (now != last) {
+            last = std::move(now);
+            since = t;
+          }
+          board = ReadBoard(last, s);
+          return Full(board) && !HasGroup(board) && t - since >= 1200ms;
+        },
+        [&] { return "board\n" + Describe(board); });
+    return last;
+  }
+
+  void EndWithEscape() {
+    x.TapKey(XK_Escape);
+    EXPECT_EQ(app.WaitForExit(3s), e2e::ExitStatus::Code(0));
+  }
+};
+
+// The fatal error of a leaders file that cannot be read: the "Error" box,
+// its text on standard error, and the code as the exit status once the box
+// is dismissed.
+void ExpectFatalError(App& app, XSession& x, int code) {
+  WindowId box = app.WaitForWindow(x, WindowQuery::Exact("Error"), 20s);
+  char padded[8];
+  std::snprintf(padded, sizeof padded, "%3d", code);
+  EXPECT_TRUE(std::regex_search(
+      app.Stderr(), std::regex(std::string("Error: Runtime error ") + padded + " at [0-9A-F]{8}\n")))
+      << app.Stderr();
+  x.Activate(box);
+  x.TapKey(XK_Return);
+  EXPECT_EQ(app.WaitForExit(5s), e2e::ExitStatus::Code(code));
+}
+
+// Ten scores out of reach, with lone line feeds and a blank line, which
+// reading accepts; and the same table as the game writes it.
+std::string HighTable(const char* lineEnd) {
+  std::string text;
+  for (int slot = 1; slot <= 10; ++slot) {
+    text += std::to_string(2000000000 - slot) + " P" + std::to_string(slot) + lineEnd;
+    if (slot == 5 && lineEnd == std::string("\n")) text += "\n";
+  }
+  return text;
+}
+
+TEST(TesselPlay, FillsFromTheTopTurnsAndSwapsAndAGameOutOfTheTableSaysSorry) {
+  Game g;
+  g.Start(HighTable("\n"));
+  const Screen& s = g.s;
+  // Without a window manager the window has no frame: its outer size is
+  // the client area.
+  Rect screen = g.x.ScreenRect();
+  EXPECT_EQ(g.x.Geometry(g.w), (Rect{screen.width / 2 - 175, screen.height / 2 - 250, 350, 500}));
+  EXPECT_EQ(s.cell, 38);
+  g.x.WaitForTitle(g.w, WindowQuery::Exact(kTitle + "   0   0"), 3s);
+
+  // The first tick brings one row of gems in at the top; below it the
+  // cells are black inside the grey frame, which is open at the top.
+  Board b{};
+  Image first = g.WaitForScreen("the first gems", [&](const Image& image) {
+    b = ReadBoard(image, s);
+    return RowIs(b, 1, true);
+  });
+  int filled = 1;
+  while (filled < 8 && RowIs(b, filled + 1, true)) ++filled;
+  EXPECT_LE(filled, 2) << Describe(b);
+  for (int y = filled + 1; y <= 8; ++y) EXPECT_TRUE(RowIs(b, y, false)) << Describe(b);
+  const int mid = s.Edge(4), end = s.Edge(8);
+  EXPECT_GT(Pixels(first, {16, mid - 5, 4, 10}, kFrame), 0) << "left side";
+  EXPECT_GT(Pixels(first, {end, mid - 5, 4, 10}, kFrame), 0) << "right side";
+  EXPECT_GT(Pixels(first, {mid - 5, end, 10, 4}, kFrame), 0) << "bottom side";
+  EXPECT_EQ(Pixels(first, {mid - 5, 16, 10, 6}, kFrame), 0) << "the top stays open";
+  EXPECT_TRUE(e2e::PixelIs(first, 10, 10, kBackground, kTolerance));
+  EXPECT_TRUE(e2e::PixelIs(first, s.width - 10, mid, kBackground, kTolerance));
+  EXPECT_TRUE(e2e::PixelIs(first, mid, end + 12, kBackground, kTolerance));
+  ExpectText(first, s, 20, s.ScoreBase(), kWhite, "score line");
+  ExpectText(first, s, 20, 70, kWhite, "Choose:  left  mouse");
+  ExpectText(first, s, 20, 50, kWhite, "Rotate:  right  mouse");
+  ExpectText(first, s, 20, 30, kWhite, "Enter result:  <Enter>");
+
+  // Escape while the board falls does nothing: the fill goes on.
+  g.x.TapKey(XK_Escape);
+  g.WaitForRest(b);
+
+  // The right button turns the board wherever it is pressed.
+  g.x.Click(g.w, s.width - 10, s.height - 10, e2e::Button::Right);
+  b = Rotated(b);
+  g.WaitForScreen("the board to turn a quarter counter-clockwise",
+                  [&](const Image& image) { return ReadBoard(image, s) == b; });
+
+  // A neighbouring pair of different gems whose swap makes no group.
+  int fx = 0, fy = 0, sx = 0, sy = 0;
+  for (int x = 2; x <= 7 && fx == 0; ++x) {
+    for (int y = 2; y <= 7 && fx == 0; ++y) {
+      Board swapped = b;
+      std::swap(swapped[x][y], swapped[x + 1][y]);
+      if (b[x][y] != b[x + 1][y] && !HasGroup(swapped)) fx = x, fy = y, sx = x + 1, sy = y;
+    }
+  }
+  ASSERT_NE(fx, 0) << "no quiet swap on\n" << Describe(b);
+  Board swapped = b;
+  std::swap(swapped[fx][fy], swapped[sx][sy]);
+
+  // Choose, withdraw, choose again: the white outline follows.
+  auto outlined = [&](const Image& image) { return OutlinePixels(image, s, fx, fy) > 0; };
+  EXPECT_FALSE(outlined(g.Capture()));
+  g.x.Click(g.w, s.Centre(fx), s.Centre(fy));
+  g.WaitForScreen("the chosen cell's outline", outlined);
+  g.x.Click(g.w, s.Centre(fx), s.Centre(fy));
+  g.WaitForScreen("the outline to go", [&](const Image& image) { return !outlined(image); });
+  g.x.Click(g.w, s.Centre(fx), s.Centre(fy));
+  Image chosen = g.WaitForScreen("the outline again", outlined);
+  if (const char* path = std::getenv("TESSEL_SCREENSHOT")) e2e::SavePng(chosen, path);
+
+  // The swap shows at the next tick together with its penalty: "+-500" is
+  // longer than "+0", more than the score itself can shrink.
+  const int endBefore = ScoreLineEnd(chosen, s);
+  g.x.Click(g.w, s.Centre(sx), s.Centre(sy));
+  Image penalty =
+      g.WaitForScreen("the swap", [&](const Image& image) { return ReadBoard(image, s) == swapped; });
+  EXPECT_FALSE(outlined(penalty));
+  const int endPenalty = ScoreLineEnd(penalty, s);
+  EXPECT_GT(endPenalty, endBefore);
+  g.x.WaitForTitle(
+      g.w, WindowQuery::Exact(kTitle + "   " + std::to_string(b[fx][fy]) + "   " + std::to_string(b[sx][sy])),
+      3s);
+  // The next tick finds nothing again and shows "+0" after the lower score;
+  // the swapped gems stay.
+  Image after = g.WaitForScreen("the score line after the penalty",
+                                [&](const Image& image) { return ScoreLineEnd(image, s) < endPenalty; });
+  EXPECT_GE(endPenalty - ScoreLineEnd(after, s), 10) << "\"-500\" in place of \"0\"";
+  EXPECT_EQ(ReadBoard(after, s), swapped) << Describe(ReadBoard(after, s));
+
+  // Ending the game out of the table: the green "Sorry" lines; Enter writes
+  // the table back unchanged, in the game's own form, and shows it.
+  g.x.TapKey(XK_Return);
+  Image sorry = g.WaitForScreen("the \"Sorry\" lines",
+                                [&](const Image& image) { return !NoText(image, s, 20, 70, kSorryGreen); });
+  ExpectText(sorry, s, 20, 70, kSorryGreen, "Sorry, you are not in leaders...");
+  ExpectText(sorry, s, 20, 40, kSorryGreen, "Press  <Enter>  or  <Esc>");
+  EXPECT_TRUE(NoText(sorry, s, 20, 50, kWhite)) << "help lines gone";
+  EXPECT_EQ(g.app.ReadFile(kLeadersFile), HighTable("\n"));
+  g.x.TapKey(XK_Return);
+  g.app.WaitForFileBytes(kLeadersFile, HighTable("\r\n"), 5s);
+  Image leaders = g.WaitForScreen(
+      "the leaders screen", [&](const Image& image) { return !NoText(image, s, 30, s.height - 50, kWhite); });
+  ExpectText(leaders, s, 20, 70, kSorryGreen, "Sorry stays");
+
+  g.EndWithEscape();
+}
+
+TEST(TesselPlay, EnterTakesTheNameWritesTheTableShowsItAndTheNextGameReadsTheFileAfresh) {
+  Game g;
+  g.Start(kLowTable);
+  const Screen& s = g.s;
+  Board b{};
+  g.WaitForRest(b);
+
+  // A score of 0 or more beats every score in the table: place 1.
+  g.x.TapKey(XK_Return);
+  Image over = g.WaitForScreen("the \"Place \" line",
+                               [&](const Image& image) { return !NoText(image, s, 20, 70, kPlaceRed); });
+  ExpectText(over, s, 20, 70, kPlaceRed, "Place 1.  Enter you name:");
+  EXPECT_TRUE(NoText(over, s, 20, 50, kWhite)) << "help lines gone";
+  EXPECT_TRUE(NoText(over, s, 20, 40, kNameBlue)) << "no name yet";
+  EXPECT_TRUE(Full(ReadBoard(over, s)));
+
+  // Lower-case letters come out as capitals; the space is refused.
+  g.x.Type("zx 12");
+  Image typed = g.WaitForScreen("the typed name",
+                                [&](const Image& image) { return !NoText(image, s, 20, 40, kNameBlue); });
+  ExpectText(typed, s, 20, 40, kNameBlue, "typed name");
+  const Rect name = Extent(typed, s.TextArea(20, 40), kNameBlue);
+  g.x.TapKey(XK_BackSpace);
+  g.WaitForScreen("Backspace to shorten the name", [&](const Image& image) {
+    Rect now = Extent(image, s.TextArea(20, 40), kNameBlue);
+    return !now.Empty() && now.x + now.width < name.x + name.width;
+  });
+  // "ZX1" and twelve more make fifteen; the rest is refused.
+  g.x.Type("qwertyuiopasdfgh");
+  g.x.TapKey(XK_Return);
+
+  std::string saved;
+  g.app.WaitUntil("the leaders file to be rewritten", 5s, [&] {
+    saved = g.app.ReadFile(kLeadersFile);
+    return saved != kLowTable;
+  });
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(saved, m, std::regex("(0|[1-9][0-9]*) ZX1QWERTYUIOPAS\r\n([\\s\\S]*)")))
+      << e2e::Printable(saved);
+  EXPECT_EQ(m[2].str(), kLowTable.substr(0, kLowTable.rfind("-100")));
+
+  // The leaders screen: title, ten rows, the rule and the footer, with the
+  // ended game's lines still below; the board is gone.
+  Image leaders = g.WaitForScreen(
+      "the leaders screen", [&](const Image& image) { return !NoText(image, s, 30, s.height - 50, kWhite); });
+  ExpectText(leaders, s, 30, s.height - 50, kWhite, "HERE  THE  BEST !!!");
+  for (int slot = 1; slot <= 10; ++slot) {
+    const int base = s.height - 100 - 20 * slot;
+    ExpectText(leaders, s, 250, base, kLeaderPurple, "score of slot " + std::to_string(slot));
+    // Names are drawn after two spaces; the Cyrillic one of slot 4 not at all.
+    EXPECT_EQ(NoText(leaders, s, 20, base, kLeaderYellow), slot == 4) << "name of slot " << slot;
+  }
+  Rect rule = Extent(leaders, s.TextArea(20, s.height - 320), kWhite);
+  EXPECT_LE(rule.x, 22);
+  EXPECT_GE(rule.x + rule.width, 250);
+  EXPECT_LE(rule.height, 4);
+  ExpectText(leaders, s, 80, 10, kWhite, "<Enter>  vs  <Esc>");
+  ExpectText(leaders, s, 20, s.ScoreBase(), kWhite, "score line");
+  ExpectText(leaders, s, 20, 70, kPlaceRed, "Place line stays");
+  ExpectText(leaders, s, 20, 40, kNameBlue, "name stays");
+  EXPECT_EQ(Pixels(leaders, {16, s.Edge(4) - 5, 4, 10}, kFrame), 0) << "no frame";
+  const Board hidden = ReadBoard(leaders, s);
+  for (int x = 1; x <= 8; ++x) {
+    for (int y = 1; y <= 8; ++y) EXPECT_LT(hidden[x][y], 1) << "gem at " << x << ", " << y;
+  }
+
+  // Enter once more starts the next game, which reads the file again: a
+  // name where its second score belongs is fatal there and then.
+  g.app.WriteFile(kLeadersFile, "1234\r\nABC\r\n");
+  g.x.TapKey(XK_Return);
+  ExpectFatalError(g.app, g.x, 106);
+}
+
+TEST(TesselEnd, AltF4AndTheCloseButtonEndTheProgramWithStatusZero) {
+  Game g;
+  g.Start();
+  g.x.TapKey(XK_F4, e2e::kAlt);
+  EXPECT_EQ(g.app.WaitForExit(5s), e2e::ExitStatus::Code(0));
+
+  g.Start();
+  g.x.RequestClose(g.w);
+  EXPECT_EQ(g.app.WaitForExit(5s), e2e::ExitStatus::Code(0));
+  EXPECT_FALSE(g.x.FindWindow(WindowQuery::Prefix(kTitle)));
+}
+
+TEST(TesselEnd, WithoutADisplayTheProgramStopsAtOnceWithItsReason) {
+  App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
+  e2e::StartOptions options;
+  options.env = {{"DISPLAY", ":4093"}, {"SDL_VIDEODRIVER", "x11"}};
+  app.Start(options);
+  EXPECT_EQ(app.WaitForExit(10s), e2e::ExitStatus::Code(1));
+  EXPECT_NE(app.Stderr().find("Tessel: cannot create the window"), std::string::npos) << app.Stderr();
+}
+
+TEST(TesselEnd, WithoutAReadableLeadersFileTheGameDoesNotStart) {
+  App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
+  XSession x;
+  app.RemoveFile(kLeadersFile);
+  app.Start();
+  ExpectFatalError(app, x, 2);
+
+  app.WriteFile(kLeadersFile, "1234\r\nABC\r\n");
+  app.Start();
+  ExpectFatalError(app, x, 106);
+}
+
+}  // namespace
