@@ -1,12 +1,12 @@
 #include "LayerSupport.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <thread>
 
 #include "WindowRecord.h"
+#include "XServer.h"
 
 namespace support {
 
@@ -23,18 +23,11 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool RunLoopUntil(const std::function<bool()>& done, int timeoutMs) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (true) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    } else {
-      usleep(1000);
-    }
+void DispatchWaiting() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
   }
 }
 
@@ -59,21 +52,17 @@ const bool cleanSlateInstalled = [] {
 
 }  // namespace
 
-const char* RecordingClass() {
-  static const char* name = [] {
+HWND MakeWindow(DWORD style, int x, int y, int width, int height, const char* title) {
+  static const bool registered = [] {
     WNDCLASSA c{};
     c.style = CS_HREDRAW | CS_VREDRAW;
     c.lpfnWndProc = RecordingProc;
     c.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     c.lpszClassName = "LayerTest";
-    RegisterClassA(&c);
-    return "LayerTest";
+    return RegisterClassA(&c) != 0;
   }();
-  return name;
-}
-
-HWND MakeWindow(DWORD style, int x, int y, int width, int height, const char* title) {
-  return CreateWindowExA(0, RecordingClass(), title, style, x, y, width, height, nullptr, nullptr,
+  EXPECT_TRUE(registered);
+  return CreateWindowExA(0, "LayerTest", title, style, x, y, width, height, nullptr, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -82,6 +71,8 @@ SDL_Window* HostWindow(HWND window) {
   return w != nullptr ? w->sdl : nullptr;
 }
 
+e2e::WindowId XWindow(HWND window) { return xserver::WindowOf(HostWindow(window)); }
+
 std::vector<Seen> SeenOf(UINT message) {
   std::vector<Seen> of;
   std::copy_if(seen.begin(), seen.end(), std::back_inserter(of),
@@ -89,10 +80,27 @@ std::vector<Seen> SeenOf(UINT message) {
   return of;
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) { return RunLoopUntil(done, timeoutMs); }
+std::vector<UINT> Kinds(std::initializer_list<UINT> wanted) {
+  std::vector<UINT> kinds;
+  for (const auto& s : seen) {
+    if (std::find(wanted.begin(), wanted.end(), s.message) != wanted.end()) kinds.push_back(s.message);
+  }
+  return kinds;
+}
 
-void PumpFor(int milliseconds) {
-  RunLoopUntil([] { return false; }, milliseconds);
+void PumpUntil(std::string_view what, const std::function<bool()>& done, e2e::Duration timeout) {
+  e2e::WaitUntil(what, timeout, [&] {
+    DispatchWaiting();
+    return done();
+  });
+}
+
+void PumpFor(e2e::Duration time) {
+  auto end = std::chrono::steady_clock::now() + time;
+  while (std::chrono::steady_clock::now() < end) {
+    DispatchWaiting();
+    std::this_thread::sleep_for(1ms);
+  }
 }
 
 }  // namespace support

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Cp1251.h"
-#include "TraceFile.h"
+#include "TestKit.h"
 #include "Video.h"
 
 namespace {
@@ -129,12 +129,7 @@ TEST(NoDisplay, CursorCounterBeepAndDisplayModesAreTraced) {
   SetCursor(arrow);
   EXPECT_EQ(SetCursor(nullptr), arrow);
 
-  DEVMODEA mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-  mode.dmPelsWidth = 800;
-  mode.dmPelsHeight = 600;
-  mode.dmBitsPerPel = 16;
+  DEVMODEA mode = Mode(800, 600, 16);
   EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_FAILED);
   EXPECT_EQ(ChangeDisplaySettingsA(nullptr, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
 

@@ -9,20 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "LayerSupport.h"
-#include "XServer.h"
 
 namespace {
 
-PIXELFORMATDESCRIPTOR GameDescriptor() {
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  pfd.iPixelType = PFD_TYPE_RGBA;
-  pfd.cColorBits = 32;
-  pfd.cDepthBits = 32;
-  return pfd;
-}
+const e2e::Rgb kRed{255, 0, 0}, kBlue{0, 0, 255};
 
 // A PROC back to the function's own type, as a program does with it.
 template <typename F>
@@ -30,18 +20,15 @@ F FromProc(PROC proc) {
   return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
 }
 
-struct Pixel {
-  unsigned char r, g, b;
-};
-
-Pixel ReadPixel(int x, int y) {
+e2e::Rgb ReadPixel(int x, int y) {
   unsigned char rgba[4] = {};
+  glReadBuffer(GL_BACK);
   glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  return Pixel{rgba[0], rgba[1], rgba[2]};
+  return {rgba[0], rgba[1], rgba[2]};
 }
 
 // A blue background with a red quad over the middle half, drawn through a
-// display list with lighting on and colour material tracking the colour.
+// display list.
 void DrawScene() {
   glViewport(0, 0, 200, 100);
   glMatrixMode(GL_PROJECTION);
@@ -67,13 +54,19 @@ void DrawScene() {
 }
 
 TEST(OpenGLX, ContextDrawsAndPresentsButIsNotCurrentUntilMadeSo) {
+  e2e::XSession x;
   HWND window = support::MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 200, 100);
   ASSERT_NE(window, nullptr);
   HDC dc = GetDC(window);
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(GetDC(window), dc) << "the window's one device context";
 
-  PIXELFORMATDESCRIPTOR pfd = GameDescriptor();
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  pfd.iPixelType = PFD_TYPE_RGBA;
+  pfd.cColorBits = pfd.cDepthBits = 32;
   EXPECT_EQ(wglCreateContext(dc), nullptr) << "no pixel format yet";
   int format = ChoosePixelFormat(dc, &pfd);
   EXPECT_GT(format, 0);
@@ -89,18 +82,16 @@ TEST(OpenGLX, ContextDrawsAndPresentsButIsNotCurrentUntilMadeSo) {
   ASSERT_TRUE(wglMakeCurrent(dc, context));
   ASSERT_NE(SDL_GL_GetCurrentContext(), nullptr);
   auto swapInterval = FromProc<BOOL(WINAPI*)(int)>(wglGetProcAddress("wglSwapIntervalEXT"));
-  ASSERT_NE(swapInterval, nullptr);
-  swapInterval(0);
   auto getInterval = FromProc<int(WINAPI*)()>(wglGetProcAddress("wglGetSwapIntervalEXT"));
-  ASSERT_NE(getInterval, nullptr);
+  ASSERT_TRUE(swapInterval && getInterval);
+  swapInterval(0);
   EXPECT_EQ(getInterval(), 0);
   EXPECT_EQ(wglGetProcAddress("wglNoSuchFunctionARB"), nullptr);
 
-  GLint depthBits = 0;
+  GLint depthBits = 0, doubleBuffered = 0;
   glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-  EXPECT_GE(depthBits, 16);
-  GLint doubleBuffered = 0;
   glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+  EXPECT_GE(depthBits, 16);
   EXPECT_TRUE(doubleBuffered);
 
   glEnable(GL_LIGHTING);
@@ -108,22 +99,16 @@ TEST(OpenGLX, ContextDrawsAndPresentsButIsNotCurrentUntilMadeSo) {
   glEnable(GL_COLOR_MATERIAL);
   DrawScene();
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "OpenGL 1.1 calls in this context";
-
-  glReadBuffer(GL_BACK);
-  Pixel centre = ReadPixel(100, 50);
-  Pixel corner = ReadPixel(5, 5);
-  EXPECT_EQ(centre.r, 255);
-  EXPECT_EQ(centre.b, 0);
-  EXPECT_EQ(corner.r, 0);
-  EXPECT_EQ(corner.b, 255);
+  EXPECT_EQ(ReadPixel(100, 50), kRed);
+  EXPECT_EQ(ReadPixel(5, 5), kBlue);
 
   // What the X server shows once the buffers are swapped (X counts rows
   // from the top).
   EXPECT_TRUE(SwapBuffers(dc));
   glFinish();
-  unsigned long x = xserver::WindowOf(support::HostWindow(window));
-  EXPECT_EQ(xserver::PixelAt(x, 100, 50), 0xFF0000ul) << "the swap shows the drawn frame";
-  EXPECT_EQ(xserver::PixelAt(x, 195, 5), 0x0000FFul);
+  e2e::Image shown = x.Capture(support::XWindow(window));
+  EXPECT_TRUE(e2e::PixelIs(shown, 100, 50, kRed)) << "the swap shows the drawn frame";
+  EXPECT_TRUE(e2e::PixelIs(shown, 195, 5, kBlue));
 
   EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
@@ -161,11 +146,9 @@ TEST(OpenGLX, ContextMadeDuringCreateOfAHiddenWindowWorksAfterShowing) {
   ShowWindow(window, SW_SHOWDEFAULT);
   UpdateWindow(window);
   DrawScene();
-  glReadBuffer(GL_BACK);
-  EXPECT_EQ(ReadPixel(100, 50).r, 255);
+  EXPECT_EQ(ReadPixel(100, 50), kRed);
   EXPECT_TRUE(SwapBuffers(dc));
   EXPECT_TRUE(DestroyWindow(window));
-  support::handler = nullptr;
   EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
   EXPECT_FALSE(SwapBuffers(dc)) << "the device context went with its window";
 }

@@ -2,55 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using namespace winlayer;
 
-TEST(WindowState, ChangesByTheWindowManagerComeAsSystemCommandsFirst) {
-  HostView normal{ShowState::Normal, 640, 480};
-  HostView maximized{ShowState::Maximized, 1024, 740};
+// The system command (0 for none), whether WM_SIZE goes, its type and lParam.
+using Notice = std::tuple<UINT, bool, WPARAM, LPARAM>;
 
-  SizeNotice n = DiffWindowState(normal, maximized, std::nullopt);
-  EXPECT_EQ(n.sysCommand, static_cast<UINT>(SC_MAXIMIZE));
-  EXPECT_TRUE(n.sendSize);
-  EXPECT_EQ(n.sizeType, static_cast<WPARAM>(SIZE_MAXIMIZED));
-  EXPECT_EQ(n.sizeParam, MAKELPARAM(1024, 740));
-
-  n = DiffWindowState(maximized, normal, std::nullopt);
-  EXPECT_EQ(n.sysCommand, static_cast<UINT>(SC_RESTORE));
-  EXPECT_EQ(n.sizeType, static_cast<WPARAM>(SIZE_RESTORED));
-  EXPECT_EQ(n.sizeParam, MAKELPARAM(640, 480));
-
-  n = DiffWindowState(normal, HostView{ShowState::Minimized, 640, 480}, std::nullopt);
-  EXPECT_EQ(n.sysCommand, static_cast<UINT>(SC_MINIMIZE));
-  EXPECT_TRUE(n.sendSize);
-  EXPECT_EQ(n.sizeType, static_cast<WPARAM>(SIZE_MINIMIZED));
-  EXPECT_EQ(n.sizeParam, 0) << "a minimised window has a client area of 0 by 0";
+Notice Diff(HostView known, HostView now, std::optional<ShowState> requested = std::nullopt) {
+  SizeNotice n = DiffWindowState(known, now, requested);
+  return {n.sysCommand, n.sendSize, n.sizeType, n.sizeParam};
 }
 
-TEST(WindowState, WhatTheProgramAskedForNeedsNoCommand) {
-  HostView normal{ShowState::Normal, 640, 480};
-  SizeNotice n = DiffWindowState(normal, HostView{ShowState::Maximized, 1024, 740}, ShowState::Maximized);
-  EXPECT_EQ(n.sysCommand, 0u);
-  EXPECT_TRUE(n.sendSize);
-  EXPECT_EQ(n.sizeType, static_cast<WPARAM>(SIZE_MAXIMIZED));
+const HostView normal{ShowState::Normal, 640, 480};
+const HostView maximized{ShowState::Maximized, 1024, 740};
+const HostView minimized{ShowState::Minimized, 640, 480};
+
+TEST(WindowState, ChangesByTheWindowManagerComeAsSystemCommandsFirst) {
+  EXPECT_EQ(Diff(normal, maximized), (Notice{SC_MAXIMIZE, true, SIZE_MAXIMIZED, MAKELPARAM(1024, 740)}));
+  EXPECT_EQ(Diff(maximized, normal), (Notice{SC_RESTORE, true, SIZE_RESTORED, MAKELPARAM(640, 480)}));
+  EXPECT_EQ(Diff(normal, minimized), (Notice{SC_MINIMIZE, true, SIZE_MINIMIZED, 0}))
+      << "a minimised window has a client area of 0 by 0";
+  // What the program asked for needs no command.
+  EXPECT_EQ(Diff(normal, maximized, ShowState::Maximized),
+            (Notice{0, true, SIZE_MAXIMIZED, MAKELPARAM(1024, 740)}));
 }
 
 TEST(WindowState, SizeAloneOrNothing) {
-  HostView normal{ShowState::Normal, 640, 480};
-  SizeNotice same = DiffWindowState(normal, normal, std::nullopt);
-  EXPECT_EQ(same.sysCommand, 0u);
-  EXPECT_FALSE(same.sendSize);
-
-  SizeNotice resized = DiffWindowState(normal, HostView{ShowState::Normal, 800, 600}, std::nullopt);
-  EXPECT_EQ(resized.sysCommand, 0u);
-  EXPECT_TRUE(resized.sendSize);
-  EXPECT_EQ(resized.sizeType, static_cast<WPARAM>(SIZE_RESTORED));
-  EXPECT_EQ(resized.sizeParam, MAKELPARAM(800, 600));
-
+  EXPECT_EQ(Diff(normal, HostView{ShowState::Normal, 800, 600}),
+            (Notice{0, true, SIZE_RESTORED, MAKELPARAM(800, 600)}));
+  Notice same = Diff(normal, normal);
+  EXPECT_TRUE(std::get<0>(same) == 0 && !std::get<1>(same));
   // While minimised, the host's idea of the size does not matter.
-  HostView minimized{ShowState::Minimized, 640, 480};
-  EXPECT_FALSE(DiffWindowState(minimized, HostView{ShowState::Minimized, 10, 10}, std::nullopt).sendSize);
+  EXPECT_FALSE(std::get<bool>(Diff(minimized, HostView{ShowState::Minimized, 10, 10})));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The layer's trace file for one test: WINLAYER_TRACE names a fresh file
-// while the object lives.
+// Helpers of all the layer's test programs: the layer's trace file for one
+// test, and display mode records.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+// WINLAYER_TRACE names a fresh file while the object lives.
 class TraceFile {
  public:
   TraceFile() : path_(::testing::TempDir() + "winlayer-trace-" + std::to_string(getpid())) {
@@ -31,3 +33,14 @@ class TraceFile {
  private:
   std::string path_;
 };
+
+// A mode naming its size and bits per pixel.
+inline DEVMODEA Mode(DWORD width, DWORD height, DWORD bits) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmBitsPerPel = bits;
+  return mode;
+}
