@@ -4,13 +4,9 @@
 
 #include "Gdi.h"
 #include "Handles.h"
+#include "TestKit.h"
 
 namespace {
-
-HFONT ArialBold() {
-  return CreateFontA(16, 8, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     ANTIALIASED_QUALITY, 0, "arial");
-}
 
 TEST(GdiObjects, StockObjectsAreFixedAndFontsRecordTheirRequest) {
   HGDIOBJ black = GetStockObject(BLACK_BRUSH);

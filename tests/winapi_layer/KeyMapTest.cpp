@@ -2,42 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using namespace winlayer;
 
-KeyMessage Down(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0, bool repeat = false) {
-  auto m = MapKey(scancode, keycode, state, true, repeat);
+KeyMessage Key(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0, bool pressed = true,
+               bool repeat = false) {
+  auto m = MapKey(scancode, keycode, state, pressed, repeat);
   EXPECT_TRUE(m) << "scancode " << scancode;
   return m.value_or(KeyMessage{0, 0, 0});
 }
 
-KeyMessage Up(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0) {
-  auto m = MapKey(scancode, keycode, state, false, false);
-  EXPECT_TRUE(m) << "scancode " << scancode;
-  return m.value_or(KeyMessage{0, 0, 0});
-}
-
-uint32_t Bits(LPARAM lParam) { return static_cast<uint32_t>(lParam); }
+uint32_t Bits(const KeyMessage& m) { return static_cast<uint32_t>(m.lParam); }
 
 TEST(KeyMap, LettersAndDigitsGiveTheirCodesWhateverTheShiftState) {
   for (int i = 0; i < 26; ++i) {
     auto scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + i);
-    SDL_Keycode keycode = 'a' + i;
-    EXPECT_EQ(Down(scancode, keycode).virtualKey, static_cast<WPARAM>('A' + i));
-    EXPECT_EQ(Down(scancode, keycode, kShiftDown).virtualKey, static_cast<WPARAM>('A' + i));
-    EXPECT_EQ(Down(scancode, keycode, kCapsLockOn).virtualKey, static_cast<WPARAM>('A' + i));
+    for (uint32_t state : {0u, uint32_t{kShiftDown}, uint32_t{kCapsLockOn}}) {
+      EXPECT_EQ(Key(scancode, 'a' + i, state).virtualKey, static_cast<WPARAM>('A' + i)) << state;
+    }
   }
-  EXPECT_EQ(Down(SDL_SCANCODE_0, '0').virtualKey, static_cast<WPARAM>('0'));
-  EXPECT_EQ(Down(SDL_SCANCODE_1, '1').virtualKey, static_cast<WPARAM>('1'));
-  EXPECT_EQ(Down(SDL_SCANCODE_9, '9', kShiftDown).virtualKey, static_cast<WPARAM>('9'));
+  EXPECT_EQ(Key(SDL_SCANCODE_0, '0').virtualKey, static_cast<WPARAM>('0'));
+  EXPECT_EQ(Key(SDL_SCANCODE_1, '1').virtualKey, static_cast<WPARAM>('1'));
+  EXPECT_EQ(Key(SDL_SCANCODE_9, '9', kShiftDown).virtualKey, static_cast<WPARAM>('9'));
   // A Cyrillic layout names the keys by position, like Windows' Russian layout.
-  EXPECT_EQ(Down(SDL_SCANCODE_A, 0x0444).virtualKey, static_cast<WPARAM>('A'));
+  EXPECT_EQ(Key(SDL_SCANCODE_A, 0x0444).virtualKey, static_cast<WPARAM>('A'));
   // An AZERTY layout: the key where US has Q types 'a' and is 'A'.
-  EXPECT_EQ(Down(SDL_SCANCODE_Q, 'a').virtualKey, static_cast<WPARAM>('A'));
+  EXPECT_EQ(Key(SDL_SCANCODE_Q, 'a').virtualKey, static_cast<WPARAM>('A'));
 }
 
-TEST(KeyMap, NamedKeysAndTheirScanCodes) {
+TEST(KeyMap, NamedKeysTheirScanCodesAndTheRepeatAndReleaseBits) {
   struct Case {
     SDL_Scancode scancode;
     SDL_Keycode keycode;
@@ -62,81 +58,70 @@ TEST(KeyMap, NamedKeysAndTheirScanCodes) {
       {SDL_SCANCODE_KP_DIVIDE, SDLK_KP_DIVIDE, VK_DIVIDE, 0x35, true},
   };
   for (const Case& c : cases) {
-    KeyMessage m = Down(c.scancode, c.keycode);
+    KeyMessage m = Key(c.scancode, c.keycode);
     EXPECT_EQ(m.message, static_cast<UINT>(WM_KEYDOWN)) << c.scancode;
     EXPECT_EQ(m.virtualKey, c.vk) << c.scancode;
-    EXPECT_EQ((Bits(m.lParam) >> 16) & 0xFF, c.scan) << c.scancode;
-    EXPECT_EQ(((Bits(m.lParam) >> 24) & 1) != 0, c.extended) << c.scancode;
-    EXPECT_EQ(Bits(m.lParam) & 0xFFFF, 1u) << "repeat count";
+    EXPECT_EQ(Bits(m), 1u | c.scan << 16 | uint32_t{c.extended} << 24) << c.scancode;
   }
   EXPECT_FALSE(MapKey(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN, 0, true, false));
 
   // The keypad's digits are numbers with Num Lock on, cursor keys without.
-  EXPECT_EQ(Down(SDL_SCANCODE_KP_7, SDLK_KP_7, kNumLockOn).virtualKey, static_cast<WPARAM>(VK_NUMPAD0 + 7));
-  KeyMessage up = Down(SDL_SCANCODE_KP_8, SDLK_KP_8);
+  EXPECT_EQ(Key(SDL_SCANCODE_KP_7, SDLK_KP_7, kNumLockOn).virtualKey, static_cast<WPARAM>(VK_NUMPAD0 + 7));
+  KeyMessage up = Key(SDL_SCANCODE_KP_8, SDLK_KP_8);
   EXPECT_EQ(up.virtualKey, static_cast<WPARAM>(VK_UP));
-  EXPECT_EQ((Bits(up.lParam) >> 24) & 1, 0u) << "the keypad's arrows are not the extended ones";
+  EXPECT_EQ((Bits(up) >> 24) & 1, 0u) << "the keypad's arrows are not the extended ones";
+
+  // Auto-repeat is another key-down.
+  KeyMessage repeat = Key(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true, true);
+  KeyMessage release = Key(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, false);
+  EXPECT_EQ(repeat.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(Bits(repeat), 0x401C0001u);
+  EXPECT_EQ(release.message, static_cast<UINT>(WM_KEYUP));
+  EXPECT_EQ(Bits(release), 0xC01C0001u);
 }
 
 TEST(KeyMap, AltMakesSystemKeysWithTheContextBit) {
   // Alt+F4: the press of Alt, then F4 while it is held.
-  KeyMessage alt = Down(SDL_SCANCODE_LALT, SDLK_LALT, kAltDown);
+  KeyMessage alt = Key(SDL_SCANCODE_LALT, SDLK_LALT, kAltDown);
   EXPECT_EQ(alt.message, static_cast<UINT>(WM_SYSKEYDOWN));
   EXPECT_EQ(alt.virtualKey, static_cast<WPARAM>(VK_MENU));
-  KeyMessage f4 = Down(SDL_SCANCODE_F4, SDLK_F4, kAltDown);
+  KeyMessage f4 = Key(SDL_SCANCODE_F4, SDLK_F4, kAltDown);
   EXPECT_EQ(f4.message, static_cast<UINT>(WM_SYSKEYDOWN));
   EXPECT_EQ(f4.virtualKey, static_cast<WPARAM>(VK_F4));
-  EXPECT_NE(Bits(f4.lParam) & (1u << 29), 0u);
-  EXPECT_EQ(Up(SDL_SCANCODE_F4, SDLK_F4, kAltDown).message, static_cast<UINT>(WM_SYSKEYUP));
+  EXPECT_NE(Bits(f4) & (1u << 29), 0u);
+  EXPECT_EQ(Key(SDL_SCANCODE_F4, SDLK_F4, kAltDown, false).message, static_cast<UINT>(WM_SYSKEYUP));
 
   // Letting Alt go: a system key-up without the context bit, as on Windows.
-  KeyMessage altUp = Up(SDL_SCANCODE_LALT, SDLK_LALT, 0);
+  KeyMessage altUp = Key(SDL_SCANCODE_LALT, SDLK_LALT, 0, false);
   EXPECT_EQ(altUp.message, static_cast<UINT>(WM_SYSKEYUP));
-  EXPECT_EQ(Bits(altUp.lParam), 0xC0380001u);
+  EXPECT_EQ(Bits(altUp), 0xC0380001u);
 
   // F10 alone is a system key; Ctrl+Alt (AltGr) is not.
-  KeyMessage f10 = Down(SDL_SCANCODE_F10, SDLK_F10);
+  KeyMessage f10 = Key(SDL_SCANCODE_F10, SDLK_F10);
   EXPECT_EQ(f10.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(Bits(f10.lParam) & (1u << 29), 0u);
-  EXPECT_EQ(Down(SDL_SCANCODE_E, 'e', kAltDown | kControlDown).message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(Down(SDL_SCANCODE_E, 'e', kShiftDown).message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(Bits(f10) & (1u << 29), 0u);
+  EXPECT_EQ(Key(SDL_SCANCODE_E, 'e', kAltDown | kControlDown).message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(Key(SDL_SCANCODE_E, 'e', kShiftDown).message, static_cast<UINT>(WM_KEYDOWN));
 }
 
-TEST(KeyMap, RepeatAndReleaseBits) {
-  KeyMessage first = Down(SDL_SCANCODE_RETURN, SDLK_RETURN);
-  KeyMessage repeat = Down(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true);
-  KeyMessage release = Up(SDL_SCANCODE_RETURN, SDLK_RETURN);
-  EXPECT_EQ(Bits(first.lParam), 0x001C0001u);
-  EXPECT_EQ(Bits(repeat.lParam), 0x401C0001u);
-  EXPECT_EQ(repeat.message, static_cast<UINT>(WM_KEYDOWN)) << "auto-repeat is another key-down";
-  EXPECT_EQ(Bits(release.lParam), 0xC01C0001u);
-  EXPECT_EQ(release.message, static_cast<UINT>(WM_KEYUP));
+// What the keys type, one after another; '#' for a key that types nothing.
+std::string Typed(std::initializer_list<WPARAM> keys, uint32_t state) {
+  std::string text;
+  for (WPARAM vk : keys) text += static_cast<char>(CharForKey(vk, state).value_or('#'));
+  return text;
 }
 
 TEST(KeyMap, CharactersOfKeysFollowShiftCapsLockAndCtrl) {
-  EXPECT_EQ(CharForKey('A', 0), 'a');
-  EXPECT_EQ(CharForKey('A', kShiftDown), 'A');
-  EXPECT_EQ(CharForKey('Q', kCapsLockOn), 'Q');
-  EXPECT_EQ(CharForKey('Q', kCapsLockOn | kShiftDown), 'q');
-  EXPECT_EQ(CharForKey('C', kControlDown), 3) << "Ctrl+C";
-  EXPECT_EQ(CharForKey('A', kAltDown), 'a') << "the character of WM_SYSCHAR";
-  EXPECT_FALSE(CharForKey('E', kAltDown | kControlDown));
-  EXPECT_EQ(CharForKey('7', 0), '7');
-  EXPECT_EQ(CharForKey('1', kShiftDown), '!');
-  EXPECT_EQ(CharForKey('0', kShiftDown), ')');
-  EXPECT_EQ(CharForKey(VK_OEM_MINUS, 0), '-');
-  EXPECT_EQ(CharForKey(VK_OEM_MINUS, kShiftDown), '_');
-  EXPECT_EQ(CharForKey(VK_OEM_7, kShiftDown), '"');
-  EXPECT_EQ(CharForKey(VK_NUMPAD0 + 5, 0), '5');
-  EXPECT_EQ(CharForKey(VK_SPACE, 0), ' ');
-  EXPECT_EQ(CharForKey(VK_RETURN, 0), 13);
-  EXPECT_EQ(CharForKey(VK_BACK, 0), 8);
-  EXPECT_EQ(CharForKey(VK_ESCAPE, 0), 27);
-  EXPECT_EQ(CharForKey(VK_TAB, 0), 9);
-  for (WPARAM silent :
-       {WPARAM{VK_F1}, WPARAM{VK_SHIFT}, WPARAM{VK_LEFT}, WPARAM{VK_DELETE}, WPARAM{VK_MENU}}) {
-    EXPECT_FALSE(CharForKey(silent, 0)) << silent;
-  }
+  EXPECT_EQ(
+      Typed({'A', '7', VK_OEM_MINUS, VK_NUMPAD0 + 5, VK_SPACE, VK_RETURN, VK_BACK, VK_ESCAPE, VK_TAB}, 0),
+      "a7-5 \r\b\x1b\t");
+  EXPECT_EQ(Typed({'A', '1', '0', VK_OEM_MINUS, VK_OEM_7}, kShiftDown), "A!)_\"");
+  EXPECT_EQ(Typed({'Q'}, kCapsLockOn), "Q");
+  EXPECT_EQ(Typed({'Q'}, kCapsLockOn | kShiftDown), "q");
+  EXPECT_EQ(Typed({'C'}, kControlDown), "\x03") << "Ctrl+C";
+  EXPECT_EQ(Typed({'A'}, kAltDown), "a") << "the character of WM_SYSCHAR";
+  EXPECT_EQ(Typed({'E'}, kAltDown | kControlDown), "#");
+  EXPECT_EQ(Typed({VK_F1, VK_SHIFT, VK_LEFT, VK_DELETE, VK_MENU}, 0), "#####");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Helpers of all the layer's test programs: the layer's trace file for one
-// test, and display mode records.
+// test, display mode records, and the games' font.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,4 +43,10 @@ inline DEVMODEA Mode(DWORD width, DWORD height, DWORD bits) {
   mode.dmPelsHeight = height;
   mode.dmBitsPerPel = bits;
   return mode;
+}
+
+// The font the games write with.
+inline HFONT ArialBold() {
+  return CreateFontA(16, 8, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     ANTIALIASED_QUALITY, 0, "arial");
 }
