@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -15,7 +16,14 @@ KeyMessage Key(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0, b
   return m.value_or(KeyMessage{0, 0, 0});
 }
 
-uint32_t Bits(const KeyMessage& m) { return static_cast<uint32_t>(m.lParam); }
+// A key message whole: the message, the virtual-key code and the lParam's bits.
+using Message = std::tuple<UINT, WPARAM, uint32_t>;
+
+Message Sent(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t state = 0, bool pressed = true,
+             bool repeat = false) {
+  KeyMessage m = Key(scancode, keycode, state, pressed, repeat);
+  return {m.message, m.virtualKey, static_cast<uint32_t>(m.lParam)};
+}
 
 TEST(KeyMap, LettersAndDigitsGiveTheirCodesWhateverTheShiftState) {
   for (int i = 0; i < 26; ++i) {
@@ -58,48 +66,33 @@ TEST(KeyMap, NamedKeysTheirScanCodesAndTheRepeatAndReleaseBits) {
       {SDL_SCANCODE_KP_DIVIDE, SDLK_KP_DIVIDE, VK_DIVIDE, 0x35, true},
   };
   for (const Case& c : cases) {
-    KeyMessage m = Key(c.scancode, c.keycode);
-    EXPECT_EQ(m.message, static_cast<UINT>(WM_KEYDOWN)) << c.scancode;
-    EXPECT_EQ(m.virtualKey, c.vk) << c.scancode;
-    EXPECT_EQ(Bits(m), 1u | c.scan << 16 | uint32_t{c.extended} << 24) << c.scancode;
+    EXPECT_EQ(Sent(c.scancode, c.keycode),
+              (Message{WM_KEYDOWN, c.vk, 1u | c.scan << 16 | uint32_t{c.extended} << 24}))
+        << c.scancode;
   }
   EXPECT_FALSE(MapKey(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN, 0, true, false));
 
-  // The keypad's digits are numbers with Num Lock on, cursor keys without.
+  // The keypad's digits are numbers with Num Lock on, cursor keys (not the
+  // extended ones) without.
   EXPECT_EQ(Key(SDL_SCANCODE_KP_7, SDLK_KP_7, kNumLockOn).virtualKey, static_cast<WPARAM>(VK_NUMPAD0 + 7));
-  KeyMessage up = Key(SDL_SCANCODE_KP_8, SDLK_KP_8);
-  EXPECT_EQ(up.virtualKey, static_cast<WPARAM>(VK_UP));
-  EXPECT_EQ((Bits(up) >> 24) & 1, 0u) << "the keypad's arrows are not the extended ones";
+  EXPECT_EQ(Sent(SDL_SCANCODE_KP_8, SDLK_KP_8), (Message{WM_KEYDOWN, VK_UP, 0x00480001u}));
 
   // Auto-repeat is another key-down.
-  KeyMessage repeat = Key(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true, true);
-  KeyMessage release = Key(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, false);
-  EXPECT_EQ(repeat.message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(Bits(repeat), 0x401C0001u);
-  EXPECT_EQ(release.message, static_cast<UINT>(WM_KEYUP));
-  EXPECT_EQ(Bits(release), 0xC01C0001u);
+  EXPECT_EQ(Sent(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true, true),
+            (Message{WM_KEYDOWN, VK_RETURN, 0x401C0001u}));
+  EXPECT_EQ(Sent(SDL_SCANCODE_RETURN, SDLK_RETURN, 0, false), (Message{WM_KEYUP, VK_RETURN, 0xC01C0001u}));
 }
 
 TEST(KeyMap, AltMakesSystemKeysWithTheContextBit) {
-  // Alt+F4: the press of Alt, then F4 while it is held.
-  KeyMessage alt = Key(SDL_SCANCODE_LALT, SDLK_LALT, kAltDown);
-  EXPECT_EQ(alt.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(alt.virtualKey, static_cast<WPARAM>(VK_MENU));
-  KeyMessage f4 = Key(SDL_SCANCODE_F4, SDLK_F4, kAltDown);
-  EXPECT_EQ(f4.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(f4.virtualKey, static_cast<WPARAM>(VK_F4));
-  EXPECT_NE(Bits(f4) & (1u << 29), 0u);
-  EXPECT_EQ(Key(SDL_SCANCODE_F4, SDLK_F4, kAltDown, false).message, static_cast<UINT>(WM_SYSKEYUP));
-
-  // Letting Alt go: a system key-up without the context bit, as on Windows.
-  KeyMessage altUp = Key(SDL_SCANCODE_LALT, SDLK_LALT, 0, false);
-  EXPECT_EQ(altUp.message, static_cast<UINT>(WM_SYSKEYUP));
-  EXPECT_EQ(Bits(altUp), 0xC0380001u);
+  // Alt+F4: the press of Alt, then F4 while it is held, then letting go.
+  EXPECT_EQ(Sent(SDL_SCANCODE_LALT, SDLK_LALT, kAltDown), (Message{WM_SYSKEYDOWN, VK_MENU, 0x20380001u}));
+  EXPECT_EQ(Sent(SDL_SCANCODE_F4, SDLK_F4, kAltDown), (Message{WM_SYSKEYDOWN, VK_F4, 0x203E0001u}));
+  EXPECT_EQ(Sent(SDL_SCANCODE_F4, SDLK_F4, kAltDown, false), (Message{WM_SYSKEYUP, VK_F4, 0xE03E0001u}));
+  // Alt's own release is a system key-up without the context bit, as on Windows.
+  EXPECT_EQ(Sent(SDL_SCANCODE_LALT, SDLK_LALT, 0, false), (Message{WM_SYSKEYUP, VK_MENU, 0xC0380001u}));
 
   // F10 alone is a system key; Ctrl+Alt (AltGr) is not.
-  KeyMessage f10 = Key(SDL_SCANCODE_F10, SDLK_F10);
-  EXPECT_EQ(f10.message, static_cast<UINT>(WM_SYSKEYDOWN));
-  EXPECT_EQ(Bits(f10) & (1u << 29), 0u);
+  EXPECT_EQ(Sent(SDL_SCANCODE_F10, SDLK_F10), (Message{WM_SYSKEYDOWN, 0x79 /* VK_F10 */, 0x00440001u}));
   EXPECT_EQ(Key(SDL_SCANCODE_E, 'e', kAltDown | kControlDown).message, static_cast<UINT>(WM_KEYDOWN));
   EXPECT_EQ(Key(SDL_SCANCODE_E, 'e', kShiftDown).message, static_cast<UINT>(WM_KEYDOWN));
 }
