@@ -26,7 +26,8 @@ TEST(DisplayModes, OnlyAnExactModeMatches) {
   EXPECT_EQ(FindMode(monitor, RequestFrom(Mode(800, 600, 32), monitor[0])), 2u);
   EXPECT_EQ(FindMode(monitor, RequestFrom(Mode(800, 600, 16), monitor[0])), 1u);
   EXPECT_FALSE(FindMode(monitor, RequestFrom(Mode(800, 600, 24), monitor[0])));
-  EXPECT_FALSE(FindMode(monitor, RequestFrom(Mode(1024, 768, 32), monitor[0])));
+  EXPECT_FALSE(FindMode(monitor, RequestFrom(Mode(1920, 600, 32), monitor[0])));
+  EXPECT_FALSE(FindMode(monitor, RequestFrom(Mode(800, 1080, 32), monitor[0])));
 
   DEVMODEA withRate = Mode(800, 600, 32);
   withRate.dmFields |= DM_DISPLAYFREQUENCY;

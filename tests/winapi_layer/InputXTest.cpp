@@ -8,15 +8,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using support::ParamsOf;
 using support::seen;
 using support::SeenOf;
-
-// The wParams of the recorded messages of one kind, in order.
-std::vector<WPARAM> ParamsOf(UINT message) {
-  std::vector<WPARAM> params;
-  for (const auto& s : SeenOf(message)) params.push_back(s.wParam);
-  return params;
-}
 
 // A visible window at 100, 100 with a client area of 300 by 200, focused
 // and with everything it was sent so far handled.
@@ -82,7 +76,7 @@ TEST_F(InputX, LettersAreCapitalCodesAndTranslateToTypedCharacters) {
     auto ups = SeenOf(WM_KEYUP);
     return !ups.empty() && ups.back().wParam == VK_BACK;
   });
-  EXPECT_EQ(ParamsOf(WM_KEYDOWN), (std::vector<WPARAM>{'A', VK_SHIFT, 'B', '5', VK_RETURN, VK_BACK}));
+  ASSERT_EQ(ParamsOf(WM_KEYDOWN), (std::vector<WPARAM>{'A', VK_SHIFT, 'B', '5', VK_RETURN, VK_BACK}));
   EXPECT_EQ(ParamsOf(WM_CHAR), (std::vector<WPARAM>{'a', 'B', '5', 13, 8}));
   EXPECT_EQ(static_cast<uint32_t>(SeenOf(WM_KEYDOWN)[0].lParam), 0x001E0001u) << "scan code of A, one press";
   EXPECT_EQ(static_cast<uint32_t>(SeenOf(WM_KEYUP)[0].lParam), 0xC01E0001u);
@@ -92,7 +86,7 @@ TEST_F(InputX, LettersAreCapitalCodesAndTranslateToTypedCharacters) {
 TEST_F(InputX, AltF4ClosesTheWindowThroughTheDefaultProcedure) {
   x.TapKey(XK_F4, e2e::kAlt);
   support::PumpUntil("the window to be destroyed", [&] { return !IsWindow(window); });
-  EXPECT_EQ(ParamsOf(WM_SYSKEYDOWN), (std::vector<WPARAM>{VK_MENU, VK_F4}));
+  ASSERT_EQ(ParamsOf(WM_SYSKEYDOWN), (std::vector<WPARAM>{VK_MENU, VK_F4}));
   EXPECT_NE(static_cast<uint32_t>(SeenOf(WM_SYSKEYDOWN).back().lParam) & (1u << 29), 0u);
   EXPECT_EQ(support::Kinds({WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}),
             (std::vector<UINT>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY}));

@@ -80,6 +80,12 @@ std::vector<Seen> SeenOf(UINT message) {
   return of;
 }
 
+std::vector<WPARAM> ParamsOf(UINT message) {
+  std::vector<WPARAM> params;
+  for (const auto& s : SeenOf(message)) params.push_back(s.wParam);
+  return params;
+}
+
 std::vector<UINT> Kinds(std::initializer_list<UINT> wanted) {
   std::vector<UINT> kinds;
   for (const auto& s : seen) {

@@ -41,6 +41,8 @@ e2e::WindowId XWindow(HWND window);
 
 // The recorded messages of one kind, in order.
 std::vector<Seen> SeenOf(UINT message);
+// The wParams of the recorded messages of one kind, in order.
+std::vector<WPARAM> ParamsOf(UINT message);
 // The recorded messages of the kinds wanted, as their kinds, in order.
 std::vector<UINT> Kinds(std::initializer_list<UINT> wanted);
 

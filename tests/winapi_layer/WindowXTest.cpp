@@ -38,9 +38,8 @@ TEST(WindowX, CreationSendsCreateThenSizeAndTheClientIsTheOuterSizeWithoutFrames
   HWND window = MakeWindow(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 337, 134, 350, 500);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(liveDuringCreate);
-  ASSERT_GE(seen.size(), 2u);
+  ASSERT_EQ(Kinds({WM_CREATE, WM_SIZE}), (std::vector<UINT>{WM_CREATE, WM_SIZE}));
   EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_CREATE));
-  EXPECT_EQ(Kinds({WM_CREATE, WM_SIZE}), (std::vector<UINT>{WM_CREATE, WM_SIZE}));
   EXPECT_EQ(SeenOf(WM_SIZE)[0].wParam, static_cast<WPARAM>(SIZE_RESTORED));
   EXPECT_EQ(SeenOf(WM_SIZE)[0].lParam, MAKELPARAM(350, 500));
 
@@ -64,7 +63,7 @@ TEST(WindowX, CreateRefusedByTheProcedureDestroysTheWindow) {
     return std::nullopt;
   };
   EXPECT_EQ(MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 200, 100), nullptr);
-  EXPECT_EQ(Kinds({WM_CREATE, WM_SIZE, WM_DESTROY}), (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
+  ASSERT_EQ(Kinds({WM_CREATE, WM_SIZE, WM_DESTROY}), (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
   EXPECT_FALSE(IsWindow(seen[0].window));
 }
 
@@ -172,7 +171,7 @@ TEST(WindowX, CloseGoesThroughTheDefaultProcedureToDestroy) {
   // default procedure posts SC_CLOSE, whose default handling sends WM_CLOSE.
   const std::vector<UINT> byCommand{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY};
   EXPECT_EQ(close([&](HWND w) { x.RequestClose(support::XWindow(w)); }), byCommand);
-  EXPECT_EQ(SeenOf(WM_SYSCOMMAND)[0].wParam, static_cast<WPARAM>(SC_CLOSE));
+  EXPECT_EQ(support::ParamsOf(WM_SYSCOMMAND), std::vector<WPARAM>{SC_CLOSE});
   MSG altF4{};
   altF4.message = WM_SYSKEYDOWN;
   altF4.wParam = VK_F4;
@@ -183,7 +182,7 @@ TEST(WindowX, CloseGoesThroughTheDefaultProcedureToDestroy) {
               EXPECT_TRUE(IsWindow(w)) << "posted, not sent";
             }),
             byCommand);
-  EXPECT_EQ(SeenOf(WM_SYSCOMMAND)[0].wParam, static_cast<WPARAM>(SC_CLOSE));
+  EXPECT_EQ(support::ParamsOf(WM_SYSCOMMAND), std::vector<WPARAM>{SC_CLOSE});
 
   // F4 without Alt closes nothing.
   altF4.hwnd = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
