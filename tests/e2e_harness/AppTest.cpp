@@ -23,26 +23,17 @@ using namespace std::chrono_literals;
 using e2e::WindowQuery;
 using probe::Probe;
 
-// Sets or unsets an environment variable for one scope.
+// Sets, or with nullptr unsets, an environment variable for one scope.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
+    Set(value);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
 
  private:
+  void Set(const char* value) { value ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
   const char* name_;
   std::optional<std::string> old_;
 };
@@ -100,22 +91,6 @@ TEST(App, DistFolderCanComeFromAnotherBuild) {
 
 TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {
   e2e::XSession x;
-  {
-    // The folder's own probe.cfg names the window.
-    e2e::App app(PROBE_DIST, "harness_probe");
-    app.Start();
-    app.WaitForWindow(x, WindowQuery::Exact("Probe from its folder").OfPid(app.Pid()), 20s);
-    app.Kill();
-  }
-  {
-    // Removed from the copy, the probe falls back to its own title.
-    e2e::App app(PROBE_DIST, "harness_probe");
-    app.RemoveFile("probe.cfg");
-    app.Start();
-    e2e::WindowId w = app.WaitForWindow(x, WindowQuery::Exact("Harness probe"), 20s);
-    EXPECT_EQ(x.Geometry(w), (e2e::Rect{0, 0, 200, 120}));
-  }
-
   e2e::StartOptions options;
   options.env = {{"PROBE_GREETING", "привет"}, {"HOME", "/nowhere"}};
   options.runner = std::vector<std::string>{"env", "PROBE_RUNNER=given"};
@@ -197,25 +172,18 @@ TEST(App, ScratchDirectoryGoesUnlessKeptOrTheTestFails) {
   EXPECT_TRUE(ProcessGone(pid)) << "the program outlived its test object";
   x.WaitForWindowGone(WindowQuery::Exact("Short-lived"), 10s);
 
-  {
-    ScopedEnv keep("E2E_KEEP", "1");
+  auto scratchOf = [](const char* keep, bool keepScratch) {
+    ScopedEnv env("E2E_KEEP", keep);
     e2e::App app(PROBE_DIST, "harness_probe");
-    scratch = app.ScratchDir();
-  }
+    if (keepScratch) app.KeepScratch();
+    return app.ScratchDir();
+  };
+  scratch = scratchOf("1", false);
   EXPECT_TRUE(fs::is_directory(scratch / "probe-dist")) << "E2E_KEEP keeps it";
   fs::remove_all(scratch);
-  {
-    ScopedEnv keep("E2E_KEEP", "0");
-    e2e::App app(PROBE_DIST, "harness_probe");
-    scratch = app.ScratchDir();
-  }
-  EXPECT_FALSE(fs::exists(scratch)) << "E2E_KEEP=0 does not";
-  {
-    e2e::App app(PROBE_DIST, "harness_probe");
-    app.KeepScratch();
-    scratch = app.ScratchDir();
-  }
-  EXPECT_TRUE(fs::exists(scratch));
+  EXPECT_FALSE(fs::exists(scratchOf("0", false))) << "E2E_KEEP=0 does not";
+  scratch = scratchOf(nullptr, true);
+  EXPECT_TRUE(fs::exists(scratch)) << "KeepScratch keeps it";
   fs::remove_all(scratch);
 
   // A test leaving by an exception keeps the directory, with the screen as it was.
