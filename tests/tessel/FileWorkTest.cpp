@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -83,10 +84,11 @@ TEST_F(LeadersFile, ReadingSkipsBlanksTakesTheRestOfTheLineAndStopsAtCtrlZ) {
   EXPECT_EQ(leaders[1].score, 0);
 }
 
-TEST_F(LeadersFile, WritingGivesBackTheFileByteForByteWithoutTheOverflowSlot) {
+TEST_F(LeadersFile, WritingGivesBackTheTableByteForByteEvenOutOfTheTable) {
   const std::string table =
       "5000 Борис\r\n4000  two  spaces\r\n3000 \r\n2000\r\n10 A\r\n9 B\r\n0 C\r\n-1 D\r\n-20 E\r\n-300\r\n"_cp;
-  Put(kFile, table);
+  Put(kFile, table.substr(0, table.size() - 2));  // the last line end comes back
+
   ReadLeaders();
   leaderPlace = 11;
   playerName = "IGNORED";
@@ -96,32 +98,23 @@ TEST_F(LeadersFile, WritingGivesBackTheFileByteForByteWithoutTheOverflowSlot) {
   EXPECT_EQ(Get(kTemp), "(none)");
 }
 
-TEST_F(LeadersFile, NewGameTwiceEqualsOnceAndReadsTheLatestFile) {
+TEST_F(LeadersFile, NewGameAfterAGameStartsAfreshAndReadsTheFile) {
   Put(kFile, "70 A\r\n60 B\r\n");
   lastPoints = 33;
   selection = {1, 2, 3, 4, 5, 6};
-  NewGame();
-  const std::string once = LeadersFileText();
   board[4][4] = 9;
   score = 12;
-  gameOver = leadersSaved = true;
+  gameOver = leadersSaved = gemSelected = true;
+  playerName = "Q";
   NewGame();
   NewGame();
-  EXPECT_EQ(LeadersFileText(), once);
+  EXPECT_EQ(LeadersFileText(), "70 A\r\n60 B\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
   EXPECT_EQ(cellPixels, 38);
-  for (auto& column : board)
-    for (int32_t value : column) EXPECT_EQ(value, 0);
+  EXPECT_EQ(std::count(&board[0][0], &board[0][0] + 100, 0), 100);
   EXPECT_EQ(score * 100 + multiplier * 10 + leaderPlace, 21);
   EXPECT_FALSE(boardAtRest || gemSelected || checkPending || swapPending || gameOver || leadersSaved);
   EXPECT_EQ(playerName, "");
   EXPECT_EQ(lastPoints + selection.secondKind, 39);  // both kept from the game before
-
-  score = 65;
-  PlaceScore();
-  playerName = "Q";
-  SaveLeaders();
-  NewGame();
-  EXPECT_EQ(leaders[2].name, " Q");
 }
 
 // On Windows the error box is a real one that waits for its button.
