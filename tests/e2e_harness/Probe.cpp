@@ -36,10 +36,6 @@ std::map<std::string, std::string> ReadConfig() {
   return config;
 }
 
-int Number(const std::map<std::string, std::string>& config, const char* key) {
-  return std::atoi(config.at(key).c_str());
-}
-
 void SetTitle(Display* d, Window w, const std::string& title, bool netWmName) {
   if (netWmName) {
     XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), XInternAtom(d, "UTF8_STRING", False), 8,
@@ -55,15 +51,6 @@ void SetTitle(Display* d, Window w, const std::string& title, bool netWmName) {
   }
 }
 
-unsigned long Pixel(Display* d, int r, int g, int b) {
-  XColor colour{};
-  colour.red = static_cast<unsigned short>(r * 257);
-  colour.green = static_cast<unsigned short>(g * 257);
-  colour.blue = static_cast<unsigned short>(b * 257);
-  XAllocColor(d, DefaultColormap(d, DefaultScreen(d)), &colour);
-  return colour.pixel;
-}
-
 std::string Modifiers(unsigned state) {
   std::string text;
   auto add = [&](const char* name) { text += text.empty() ? name : std::string("+") + name; };
@@ -77,24 +64,23 @@ std::string Modifiers(unsigned state) {
 
 int main() {
   auto config = ReadConfig();
+  auto number = [&](const char* key) { return std::atoi(config[key].c_str()); };
   Display* d = XOpenDisplay(nullptr);
   if (d == nullptr) {
     std::fprintf(stderr, "probe: no X display\n");
     return 99;
   }
-  char cwd[4096] = "?";
-  if (getcwd(cwd, sizeof cwd) == nullptr) cwd[0] = '\0';
-  std::printf("probe: started in %s\n", cwd);
+  char cwd[4096];
+  std::printf("probe: started in %s\n", getcwd(cwd, sizeof cwd) ? cwd : "?");
   for (const char* name : {"PROBE_GREETING", "PROBE_RUNNER"}) {
     if (const char* value = std::getenv(name)) std::printf("%s=%s\n", name, value);
   }
   std::fflush(stdout);
 
-  const int width = Number(config, "width"), height = Number(config, "height");
+  const int width = number("width"), height = number("height");
   const bool netWmName = config["net_wm_name"] != "0";
-  std::string title = config["title"];
-  int screen = DefaultScreen(d);
-  Window w = XCreateSimpleWindow(d, RootWindow(d, screen), Number(config, "x"), Number(config, "y"),
+  const std::string title = config["title"];
+  Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), number("x"), number("y"),
                                  static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
   SetTitle(d, w, title, netWmName);
   long pid = getpid();
@@ -102,34 +88,31 @@ int main() {
                   reinterpret_cast<unsigned char*>(&pid), 1);
   Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, w, &deleteWindow, 1);
-  XSizeHints hints{};
-  hints.flags = PPosition | PMinSize | PMaxSize;
-  hints.x = Number(config, "x");
-  hints.y = Number(config, "y");
-  hints.min_width = hints.max_width = width;
-  hints.min_height = hints.max_height = height;
-  XSetWMNormalHints(d, w, &hints);
   XSelectInput(d, w, ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask);
   XMapWindow(d, w);
   std::fprintf(stderr, "probe: window 0x%lx\n", w);
 
-  const unsigned long topLeft = Pixel(d, 200, 40, 10), topLeftSwitched = Pixel(d, 120, 0, 160);
-  const unsigned long topRight = Pixel(d, 20, 180, 60), bottomLeft = Pixel(d, 30, 60, 220),
-                      bottomRight = Pixel(d, 240, 220, 30);
+  // Top left, top right, bottom left, bottom right, and top left switched.
+  const int rgb[5][3] = {{200, 40, 10}, {20, 180, 60}, {30, 60, 220}, {240, 220, 30}, {120, 0, 160}};
+  unsigned long pixels[5];
+  for (int i = 0; i < 5; ++i) {
+    XColor colour{};
+    colour.red = static_cast<unsigned short>(rgb[i][0] * 257);
+    colour.green = static_cast<unsigned short>(rgb[i][1] * 257);
+    colour.blue = static_cast<unsigned short>(rgb[i][2] * 257);
+    XAllocColor(d, DefaultColormap(d, DefaultScreen(d)), &colour);
+    pixels[i] = colour.pixel;
+  }
   bool switched = false;
   GC gc = XCreateGC(d, w, 0, nullptr);
   auto paint = [&] {
-    const unsigned halfW = static_cast<unsigned>(width / 2), halfH = static_cast<unsigned>(height / 2);
-    const unsigned restW = static_cast<unsigned>(width) - halfW,
-                   restH = static_cast<unsigned>(height) - halfH;
-    XSetForeground(d, gc, switched ? topLeftSwitched : topLeft);
-    XFillRectangle(d, w, gc, 0, 0, halfW, halfH);
-    XSetForeground(d, gc, topRight);
-    XFillRectangle(d, w, gc, width / 2, 0, restW, halfH);
-    XSetForeground(d, gc, bottomLeft);
-    XFillRectangle(d, w, gc, 0, height / 2, halfW, restH);
-    XSetForeground(d, gc, bottomRight);
-    XFillRectangle(d, w, gc, width / 2, height / 2, restW, restH);
+    for (int q = 0; q < 4; ++q) {
+      const int left = q % 2 ? width / 2 : 0, top = q / 2 ? height / 2 : 0;
+      const int right = q % 2 ? width : width / 2, bottom = q / 2 ? height : height / 2;
+      XSetForeground(d, gc, pixels[q == 0 && switched ? 4 : q]);
+      XFillRectangle(d, w, gc, left, top, static_cast<unsigned>(right - left),
+                     static_cast<unsigned>(bottom - top));
+    }
     XFlush(d);
   };
 
@@ -161,7 +144,7 @@ int main() {
         const char* name = XKeysymToString(sym);
         std::fprintf(events, "key %s %s\n", name ? name : "NoSymbol", Modifiers(e.xkey.state).c_str());
         std::fflush(events);
-        if (sym == exitKey) return Number(config, "exit_code");
+        if (sym == exitKey) return number("exit_code");
         if (sym == XK_c) {
           switched = !switched;
           SetTitle(d, w, switched ? title + " (c)" : title, netWmName);
@@ -170,7 +153,7 @@ int main() {
         break;
       }
       case ClientMessage:
-        if (static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow) return Number(config, "close_code");
+        if (static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow) return number("close_code");
         break;
       default:
         break;
