@@ -30,9 +30,7 @@
 
 namespace {
 
-void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Record(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) void Record(const char* format, ...) {
   FILE* file = std::fopen("events.txt", "a");
   if (file == nullptr) return;
   va_list args;
@@ -76,10 +74,6 @@ void ProbeKeyDown(int32_t key) {
   Record("key %d char %d", key, charQueued ? 1 : 0);
 }
 
-void ProbeMouseMove(int32_t x, int32_t y) { Record("move %d %d", x, y); }
-
-void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
-
 [[noreturn]] void RunEngine() {
   InitializeUnits();
   if (InitGameEngine() != 0) {
@@ -89,11 +83,11 @@ void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
   }
   RecordViewport("start");
   const char* slots = std::getenv("PROBE_SLOTS");
-  std::string wanted = slots != nullptr ? slots : "fkmd";
-  if (wanted.find('f') != std::string::npos) OnFrame = ProbeFrame;
-  if (wanted.find('k') != std::string::npos) OnKeyDown = ProbeKeyDown;
-  if (wanted.find('m') != std::string::npos) OnMouseMove = ProbeMouseMove;
-  if (wanted.find('d') != std::string::npos) OnMouseDown = ProbeMouseDown;
+  auto wanted = [&](char slot) { return slots == nullptr || std::strchr(slots, slot) != nullptr; };
+  if (wanted('f')) OnFrame = ProbeFrame;
+  if (wanted('k')) OnKeyDown = ProbeKeyDown;
+  if (wanted('m')) OnMouseMove = [](int32_t x, int32_t y) { Record("move %d %d", x, y); };
+  if (wanted('d')) OnMouseDown = [](int32_t x, int32_t y) { Record("down %d %d", x, y); };
   Record("loop");
   RunMessageLoop();
 }

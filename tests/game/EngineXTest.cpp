@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "App.h"
 #include "Cp1251.h"
@@ -17,37 +19,34 @@ namespace {
 using namespace std::chrono_literals;
 using namespace enginetest;
 using e2e::ExitStatus;
-using e2e::WindowQuery;
-
-const char* const kTitle = "Game gfx engine";
 
 // One run of the probe: its folder, its window and what it left.
-class ProbeRun {
- public:
-  ProbeRun(e2e::XSession& x, const std::string& settings,
-           const std::vector<std::pair<std::string, std::string>>& env = {})
+struct ProbeRun {
+  explicit ProbeRun(const std::string& settings, std::vector<std::pair<std::string, std::string>> env = {})
       : app(ENGINE_PROBE_DIST, "EngineProbe.exe") {
     if (!settings.empty()) app.WriteFile("EngineProbe.INI", settings);
-    e2e::StartOptions options;
-    options.env = env;
-    options.env.emplace_back("WINLAYER_TRACE", app.PathOf("trace.txt").string());
-    app.Start(options);
-    window = app.WaitForWindow(x, WindowQuery::Exact(kTitle).OfPid(app.Pid()), 20s);
+    env.emplace_back("WINLAYER_TRACE", app.PathOf("trace.txt").string());
+    app.Start({.args = {}, .env = env, .runner = std::nullopt});
   }
 
-  std::string Log() const { return app.ReadFile("EngineProbe.log"); }
-  std::string Events() const { return app.FileExists("events.txt") ? app.ReadFile("events.txt") : ""; }
-  std::string Trace() const { return app.FileExists("trace.txt") ? app.ReadFile("trace.txt") : ""; }
-
+  void WaitForWindow(e2e::XSession& x) {
+    window = app.WaitForWindow(x, e2e::WindowQuery::Exact("Game gfx engine").OfPid(app.Pid()), 20s);
+  }
   void WaitForEvent(const std::string& line) { app.WaitForFileContaining("events.txt", line + "\n", 10s); }
+  std::string Read(const char* file) const { return app.FileExists(file) ? app.ReadFile(file) : ""; }
+  void Close(e2e::XSession& x) {
+    x.RequestClose(window);
+    EXPECT_EQ(app.WaitForExit(10s), ExitStatus::Code(0));
+  }
 
   e2e::App app;
   e2e::WindowId window = 0;
 };
 
-TEST(EngineRun, ADefaultStartFollowsTheClientAreaAndAnAltF4CloseLeavesTheWholeLog) {
+TEST(EngineRun, TheViewportFollowsTheClientAreaInputReachesItsSlotsAndAltF4LeavesTheWholeLog) {
   e2e::XSession x;
-  ProbeRun run(x, "");
+  ProbeRun run("");
+  run.WaitForWindow(x);
   // The viewport starts at the settings' size and then follows the client
   // area.
   run.WaitForEvent("start 640 480 gl 0 0 640 480");
@@ -59,23 +58,8 @@ TEST(EngineRun, ADefaultStartFollowsTheClientAreaAndAnAltF4CloseLeavesTheWholeLo
   XSync(x.Raw(), False);
   run.WaitForEvent("viewport 320 400 gl 0 0 320 400");
 
+  // Input in client coordinates.
   x.Activate(run.window);
-  x.TapKey(XK_F4, e2e::kAlt);
-  EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
-  EXPECT_EQ(run.Log(), DefaultStart() + CloseByUser());
-  // With Alt held the keys are system keys: not intercepted, dispatched,
-  // and the close comes from them.
-  EXPECT_EQ(run.Events().find("key "), std::string::npos) << run.Events();
-  // A windowed run never touches the display mode.
-  EXPECT_EQ(run.Trace().find("ChangeDisplaySettingsA"), std::string::npos) << run.Trace();
-}
-
-TEST(EngineRun, InputReachesItsSlotsWithClientCoordinates) {
-  e2e::XSession x;
-  ProbeRun run(x, "");
-  run.WaitForEvent("loop");
-  x.Activate(run.window);
-
   x.MovePointer(run.window, 100, 50);
   run.WaitForEvent("move 100 50");
   x.Click(run.window, 30, 40, e2e::Button::Left);
@@ -88,22 +72,27 @@ TEST(EngineRun, InputReachesItsSlotsWithClientCoordinates) {
   run.WaitForEvent("key 65 char 0");
   x.TapKey(XK_Return);
   run.WaitForEvent("key 13 char 0");
-
-  std::string events = run.Events();
-  EXPECT_EQ(events.find("down 60 70"), std::string::npos) << events;
-  // One record per press, one per left press.
-  EXPECT_EQ(events.find("key 65", events.find("key 65") + 1), std::string::npos) << events;
-  EXPECT_EQ(events.find("down", events.find("down 30 40") + 1), std::string::npos) << events;
-
   // The frame slot draws; the window shows it.
   x.WaitForPixel(run.window, 10, 10, e2e::Rgb{255, 0, 0}, 8, 10s);
-  x.RequestClose(run.window);
+
+  x.TapKey(XK_F4, e2e::kAlt);
   EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
+  EXPECT_EQ(run.Read("EngineProbe.log"), DefaultStart() + CloseByUser());
+  // One record per press and per left press. With Alt held the keys are
+  // system keys: not intercepted, dispatched, and the close comes from them.
+  const std::string events = run.Read("events.txt");
+  EXPECT_EQ(events.find("down 60 70"), std::string::npos) << events;
+  EXPECT_EQ(events.find("key 65", events.find("key 65") + 1), std::string::npos) << events;
+  EXPECT_EQ(events.find("down", events.find("down 30 40") + 1), std::string::npos) << events;
+  EXPECT_EQ(events.find("key ", events.find("key 13") + 1), std::string::npos) << events;
+  // A windowed run never touches the display mode.
+  EXPECT_EQ(run.Read("trace.txt").find("ChangeDisplaySettingsA"), std::string::npos) << run.Read("trace.txt");
 }
 
 TEST(EngineRun, EmptySlotsDropTheirInputAndAnEmptyFrameSlotDrawsNothing) {
   e2e::XSession x;
-  ProbeRun run(x, "", {{"PROBE_SLOTS", "k"}});
+  ProbeRun run("", {{"PROBE_SLOTS", "k"}});
+  run.WaitForWindow(x);
   run.WaitForEvent("loop");
   x.Activate(run.window);
   x.MovePointer(run.window, 100, 50);
@@ -111,65 +100,51 @@ TEST(EngineRun, EmptySlotsDropTheirInputAndAnEmptyFrameSlotDrawsNothing) {
   // The loop keeps turning: a later key press still arrives.
   x.TapKey(XK_b);
   run.WaitForEvent("key 66 char 0");
-  std::string events = run.Events();
+  const std::string events = run.Read("events.txt");
   EXPECT_EQ(events.find("move"), std::string::npos) << events;
   EXPECT_EQ(events.find("down"), std::string::npos) << events;
 
   e2e::Image shown = x.WaitForStableImage(run.window, 300ms, 10s);
   EXPECT_FALSE(e2e::Near(shown.At(10, 10), e2e::Rgb{255, 0, 0}, 8)) << shown.At(10, 10);
-  x.RequestClose(run.window);
-  EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
-}
-
-TEST(EngineRun, MaximisingBeeps) {
-  e2e::XSession x;
-  ProbeRun run(x, "", {{"PROBE_MAXIMIZE", "1"}});
-  run.WaitForEvent("maximise posted");
-  run.app.WaitForFileContaining("trace.txt", "MessageBeep 0\n", 10s);
-  x.RequestClose(run.window);
-  EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
+  run.Close(x);
 }
 
 TEST(EngineRun, AFullScreenModeTheDisplayLacksShutsDownWithExitStatusZero) {
-  e2e::XSession x;
-  e2e::App app(ENGINE_PROBE_DIST, "EngineProbe.exe");
-  app.WriteFile("EngineProbe.INI",
-                "[Options]\r\nWidth=800\r\nHeight=600\r\nBitsPerPixel=16\r\nFullScreen=1\r\n");
-  e2e::StartOptions options;
-  options.env.emplace_back("WINLAYER_TRACE", app.PathOf("trace.txt").string());
-  app.Start(options);
-  EXPECT_EQ(app.WaitForExit(20s), ExitStatus::Code(0));
-
-  EXPECT_EQ(app.ReadFile("EngineProbe.log"),
+  ProbeRun run("[Options]\r\nWidth=800\r\nHeight=600\r\nBitsPerPixel=16\r\nFullScreen=1\r\n");
+  EXPECT_EQ(run.app.WaitForExit(20s), ExitStatus::Code(0));
+  EXPECT_EQ(run.Read("EngineProbe.log"),
             StartUntilWindow() +
                 VideoModeUntilOpenGL("Устанавливаем полноэкранный видеорежим 800x600x16"_cp) +
                 StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine") +
                 StatusLine("    Сбой при инициализации полноэкранного режима"_cp, "Game3DEngine") +
                 ErrorLine("  Невозможно переключить видеорежим"_cp, "Game") + Shutdown());
   // The mode was asked for and refused, and the restore still came.
-  std::string trace = app.ReadFile("trace.txt");
-  auto asked = trace.find("ChangeDisplaySettingsA 800x600x16 4 -> ");
-  auto restored = trace.find("ChangeDisplaySettingsA NULL 4");
+  const std::string trace = run.Read("trace.txt");
+  const auto asked = trace.find("ChangeDisplaySettingsA 800x600x16 4 -> ");
+  const auto restored = trace.find("ChangeDisplaySettingsA NULL 4");
   EXPECT_NE(asked, std::string::npos) << trace;
   EXPECT_NE(restored, std::string::npos) << trace;
   EXPECT_LT(asked, restored) << trace;
   EXPECT_EQ(trace.find("ChangeDisplaySettingsA 800x600x16 4 -> 0\n"), std::string::npos) << trace;
 }
 
-TEST(EngineRun, TheScreensOwnModeRunsFullScreen) {
+TEST(EngineRun, TheScreensOwnModeRunsFullScreenAndMaximisingBeeps) {
   e2e::XSession x;
-  ProbeRun run(x, "[Options]\r\nWidth=1024\r\nHeight=768\r\nBitsPerPixel=32\r\nFullScreen=1\r\n");
+  ProbeRun run("[Options]\r\nWidth=1024\r\nHeight=768\r\nBitsPerPixel=32\r\nFullScreen=1\r\n",
+               {{"PROBE_MAXIMIZE", "1"}});
+  run.WaitForWindow(x);
   run.WaitForEvent("start 1024 768 gl 0 0 1024 768");
-  e2e::Rect placed = x.Geometry(run.window);
-  EXPECT_EQ(placed, (e2e::Rect{0, 0, 1024, 768}));
-  x.RequestClose(run.window);
-  EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
+  EXPECT_EQ(x.Geometry(run.window), (e2e::Rect{0, 0, 1024, 768}));
+  run.WaitForEvent("maximise posted");
+  run.app.WaitForFileContaining("trace.txt", "MessageBeep 0\n", 10s);
+  run.Close(x);
 
-  EXPECT_EQ(run.Log(), StartUntilWindow() +
-                           VideoModeUntilOpenGL("Устанавливаем полноэкранный видеорежим 1024x768x32"_cp) +
-                           StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine") +
-                           OpenGLSteps() + CloseByUser());
-  std::string trace = run.Trace();
+  EXPECT_EQ(run.Read("EngineProbe.log"),
+            StartUntilWindow() +
+                VideoModeUntilOpenGL("Устанавливаем полноэкранный видеорежим 1024x768x32"_cp) +
+                StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine") + OpenGLSteps() +
+                CloseByUser());
+  const std::string trace = run.Read("trace.txt");
   EXPECT_NE(trace.find("ChangeDisplaySettingsA 1024x768x32 4 -> 0\n"), std::string::npos) << trace;
   EXPECT_NE(trace.find("ChangeDisplaySettingsA NULL 4"), std::string::npos) << trace;
 }
