@@ -248,10 +248,6 @@ TEST_F(BoardControl, TheHoverGlowRisesAndFadesAtItsRate) {
     EXPECT_NEAR(BoardCell(3, 3).glow, expected, 1e-6);
   }
   EXPECT_EQ(BoardCell(5, 5).glow, 0.25f);  // selected: unchanged
-  tickNow = 0xFFFFFFF0u;
-  MoveTo(1, 1);
-  Frame(0x20);
-  EXPECT_NEAR(BoardCell(1, 1).glow, 32 * 0.0015, 1e-6);
 }
 
 TEST(FrameRate, ReportsComeOnAOneSecondGridThatCatchesUpAfterAStall) {

@@ -1,17 +1,15 @@
-// A small program over the real engine, for the tests that run it: it
-// starts the engine as the game does, installs slot routines of its own
-// that record what they receive, and runs the main loop.
+// A small program over the real engine, for the tests that run it.
 //
-//   EngineProbe.exe [run]      start-up, slots, main loop (until closed)
+//   EngineProbe.exe [run]      starts the engine as the game does, fills the
+//                              slots with routines that record what they
+//                              receive in events.txt, and runs the main loop
 //   EngineProbe.exe log        only the modules' start-up and end actions
-//   EngineProbe.exe settings   prints the loaded settings and ends
+//   EngineProbe.exe settings   the same, printing the loaded settings between
 //
 // Environment, for the first form:
 //   PROBE_SLOTS     which slots to fill: f (frame), k (key), m (mouse move),
 //                   d (left button); all four when unset
 //   PROBE_MAXIMIZE  when set, the first frame posts a maximise command
-//
-// Records go to events.txt in the working directory, one line each.
 #include <windows.h>
 // After windows.h, which it needs on Windows.
 #include <GL/gl.h>
@@ -75,7 +73,6 @@ void ProbeKeyDown(int32_t key) {
 }
 
 [[noreturn]] void RunEngine() {
-  InitializeUnits();
   if (InitGameEngine() != 0) {
     AppLog->WriteError("GameEngine не инициализирован"_cp, "Game");
     FinalizeUnits();
@@ -95,16 +92,14 @@ void ProbeKeyDown(int32_t key) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "log") {
-    InitializeUnits();
-    FinalizeUnits();
-    ExitProcess(0);
-  }
+  const std::string mode = argc > 1 ? argv[1] : "run";
+  InitializeUnits();
+  if (mode == "run") RunEngine();
   if (mode == "settings") {
     LoadSettings();
     std::printf("%d %d %d %d\n", Width, Height, BitsPerPixel, FullScreen ? 1 : 0);
-    return 0;
+    std::fflush(stdout);
   }
-  RunEngine();
+  FinalizeUnits();
+  ExitProcess(0);
 }

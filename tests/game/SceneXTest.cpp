@@ -8,17 +8,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <utility>
 #include <vector>
 
+#include "App.h"
 #include "BMPUnit.h"
 #include "Game3DEngine.h"
 #include "GameEngine.h"
 #include "Logger.h"
 #include "MainUnit.h"
 #include "SceneLook.h"
-#include "TestFiles.h"
 #include "Textures.h"
 #include "WindowUnit.h"
 #include "XSession.h"
@@ -34,10 +33,9 @@ const Rgb kWhite{255, 255, 255};
 class Scene : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    static enginetest::ScratchDir folder;
-    for (const char* name : {"1.bmp", "2.bmp", "4.bmp", "5.bmp", "6.bmp", "arrow.bmp"})
-      std::filesystem::copy_file(std::filesystem::path(GAME_DIST) / name, folder / name);
-    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    static e2e::App folder(GAME_DIST, "Game.exe");
+    folder.RemoveFile("3.bmp");
+    ASSERT_EQ(chdir(folder.Folder().c_str()), 0);
     StartLogger();
     WindowHandle = CreateGameWindow();
     ASSERT_EQ(SetVideoMode(640, 480, 32, false), 0);
