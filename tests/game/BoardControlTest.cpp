@@ -44,11 +44,10 @@ std::string Kinds() {
 
 // Idle, nothing picked, every gem Normal at its home.
 bool AtRest() {
-  for (int c = 0; c < BoardSide; ++c)
-    for (int r = 0; r < BoardSide; ++r) {
-      const Cell& cell = BoardCell(c, r);
-      if (cell.x != HomeCoordinate(c) || cell.y != HomeCoordinate(r) || cell.state != Normal) return false;
-    }
+  for (int i = 0; i < BoardCells; ++i)
+    if (gemBoard[i].x != HomeCoordinate(i / 8) || gemBoard[i].y != HomeCoordinate(i % 8) ||
+        gemBoard[i].state != Normal)
+      return false;
   return animState == Idle && pickState == NothingPicked;
 }
 
@@ -226,8 +225,7 @@ TEST_F(BoardControl, AVeryLongFrameEndsEachAnimationAtOnce) {
   EXPECT_LT(BoardCell(0, 7).y, -90.0f);
   Frame(1);
   EXPECT_EQ(animState, Shrink);
-  for (int c = 0; c < BoardSide; ++c)
-    for (int r = 0; r < BoardSide; ++r) EXPECT_EQ(BoardCell(c, r).y, HomeCoordinate(r));
+  for (int i = 0; i < BoardCells; ++i) EXPECT_EQ(gemBoard[i].y, HomeCoordinate(i % 8)) << i;
   // Across the tick counter's wrap 512 ms pass, more than a shrink needs.
   tickNow = 0xFFFFFF00u;
   Frame(0x200);

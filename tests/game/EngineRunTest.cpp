@@ -113,7 +113,6 @@ TEST(Settings, ComeFromTheIniBesideTheProgramWithDefaultsAndAnyNonZeroNumberForF
   EXPECT_EQ(loaded("[Options]\r\nFullScreen=yes\r\n"), "640 480 32 0\n");
   // A dot in a folder name does no harm while the program has an extension.
   EXPECT_EQ(loaded("[Options]\r\nWidth=800\r\n", "my.games"), "800 480 32 0\n");
-
   // Without one, the folder's dot decides: a.b\prog reads a.INI beside the
   // folder, not a.b\prog.INI.
   Probe bare("prog", "a.b");

@@ -31,12 +31,11 @@ bool HasRun(const Board& b) {
   return RunsPicture([&](int c, int r) { return b[c][r]; }) != kNoRuns;
 }
 
+// Rows from the top, '?' for an unread cell.
 std::string Describe(const Board& b) {
   std::string text = "\n";
-  for (int r = 7; r >= 0; --r) {
-    for (int c = 0; c < 8; ++c) text += b[c][r] < 0 ? '?' : char('0' + b[c][r]);
-    text += '\n';
-  }
+  for (int r = 7; r >= 0; --r)
+    for (int c = 0; c <= 8; ++c) text += c == 8 ? '\n' : b[c][r] < 0 ? '?' : char('0' + b[c][r]);
   return text;
 }
 
