@@ -68,12 +68,12 @@ class BoardControl : public ::testing::Test {
     ProgramRandom.Seed(7);
   }
 
-  // Row 0 gets a run when (2, 1) comes down; once columns 0 to 2 have sunk
-  // by one, (1, 2) and (2, 2) meet (3, 1) in another.
-  void PlantCascade() {
+  // Row 0 gets a run when (2, 1) comes down, picked first or second; once
+  // columns 0 to 2 have sunk by one, (1, 2) and (2, 2) meet (3, 1) in another.
+  void PlantCascade(int firstRow) {
     for (auto [c, r] : {std::pair{0, 0}, {1, 0}, {2, 1}, {1, 2}, {2, 2}, {3, 1}}) BoardCell(c, r).kind = 0;
-    PressOn(2, 0);
-    PressOn(2, 1);
+    PressOn(2, firstRow);
+    PressOn(2, 1 - firstRow);
     ASSERT_EQ(animState, Swap);
   }
 };
@@ -153,7 +153,7 @@ TEST_F(BoardControl, ARunShrinksFallsAndCascadesToRestWhilePressesAreLost) {
   MoveTo(6, 6);
   const uint8_t lower = BoardCell(2, 0).kind;
   const Cell riser = BoardCell(0, 1);
-  PlantCascade();
+  PlantCascade(0);
   // Presses are lost in every state, cursor and all; moves only move the
   // cursor and leave the hover mark.
   auto pressesAreLost = [&] {
@@ -166,6 +166,7 @@ TEST_F(BoardControl, ARunShrinksFallsAndCascadesToRestWhilePressesAreLost) {
     EXPECT_EQ(animState, state);
     EXPECT_EQ(Kinds(), kinds);
     MoveTo(4, 6);
+    EXPECT_NE(cursorX, x);
     EXPECT_EQ(BoardCell(4, 6).state, Normal);
     EXPECT_EQ(BoardCell(6, 6).state, Hovered);
     MoveTo(6, 6);
@@ -217,11 +218,13 @@ TEST_F(BoardControl, AVeryLongFrameEndsEachAnimationAtOnce) {
   EXPECT_EQ(Kinds(), kinds);
   EXPECT_TRUE(AtRest());
 
-  // Movement, shrink and collapse in one frame; the fall's first step takes
-  // the gems far below their homes, and the next puts them there.
-  PlantCascade();
+  // Movement, shrink and collapse in one frame; the gem picked first, which
+  // made no run, has sunk and rests. The fall's first step takes the gems
+  // far below their homes, and the next puts them there.
+  PlantCascade(1);
   Frame(100000);
   ASSERT_EQ(animState, Fall);
+  EXPECT_EQ(BoardCell(2, 0).state, Normal);
   EXPECT_LT(BoardCell(0, 7).y, -90.0f);
   Frame(1);
   EXPECT_EQ(animState, Shrink);
