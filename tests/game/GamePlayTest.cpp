@@ -106,28 +106,24 @@ TEST(GamePlay, FramesAreCountedClicksSelectAndSwapAndAnAltF4CloseLeavesTheWholeL
   if (const char* path = std::getenv("GAME_SCREENSHOT")) e2e::SavePng(shown, path);
   click(3, 4);  // withdrawn
 
-  // Swaps (c, r) with (c + 1, r); true when the movement's white was seen.
+  // Swaps (c, r) with (c + 1, r), waiting for the movement's white.
   auto swap = [&](std::pair<int, int> pair) {
     auto [c, r] = pair;
     click(c, r);
     waitForCorner(c, r, Rgb{255, 255, 0});
     click(c + 1, r);
-    for (auto until = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < until;) {
-      const e2e::Image image = x.Capture(w);
-      if (e2e::Near(image.At(corner(c, r).x, corner(c, r).y), Rgb{255, 255, 255}, 2)) return true;
-    }
-    return false;
+    x.WaitForPixel(w, corner(c, r).x, corner(c, r).y, Rgb{255, 255, 255}, 2, 3s);
   };
   // No run: the gems slide past each other and back.
   auto fruitless = FindPair(start, false);
   ASSERT_TRUE(fruitless);
-  EXPECT_TRUE(swap(*fruitless));
+  swap(*fruitless);
   const Board back = readAtRest();
   EXPECT_EQ(back, start) << Describe(start) << Describe(back);
 
   // A run: it goes, new gems fall in, the board comes to rest without one.
   if (auto fruitful = FindPair(back, true)) {
-    EXPECT_TRUE(swap(*fruitful));
+    swap(*fruitful);
     const Board after = readAtRest();
     EXPECT_EQ(Describe(after).find('?'), std::string::npos) << Describe(after);
     EXPECT_FALSE(HasRun(after)) << Describe(after);
