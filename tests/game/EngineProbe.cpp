@@ -1,17 +1,15 @@
-// A small program over the real engine, for the tests that run it: it
-// starts the engine as the game does, installs slot routines of its own
-// that record what they receive, and runs the main loop.
+// A small program over the real engine, for the tests that run it.
 //
-//   EngineProbe.exe [run]      start-up, slots, main loop (until closed)
+//   EngineProbe.exe [run]      starts the engine as the game does, fills the
+//                              slots with routines that record what they
+//                              receive in events.txt, and runs the main loop
 //   EngineProbe.exe log        only the modules' start-up and end actions
-//   EngineProbe.exe settings   prints the loaded settings and ends
+//   EngineProbe.exe settings   the same, printing the loaded settings between
 //
 // Environment, for the first form:
 //   PROBE_SLOTS     which slots to fill: f (frame), k (key), m (mouse move),
 //                   d (left button); all four when unset
 //   PROBE_MAXIMIZE  when set, the first frame posts a maximise command
-//
-// Records go to events.txt in the working directory, one line each.
 #include <windows.h>
 // After windows.h, which it needs on Windows.
 #include <GL/gl.h>
@@ -30,9 +28,7 @@
 
 namespace {
 
-void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Record(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) void Record(const char* format, ...) {
   FILE* file = std::fopen("events.txt", "a");
   if (file == nullptr) return;
   va_list args;
@@ -76,12 +72,7 @@ void ProbeKeyDown(int32_t key) {
   Record("key %d char %d", key, charQueued ? 1 : 0);
 }
 
-void ProbeMouseMove(int32_t x, int32_t y) { Record("move %d %d", x, y); }
-
-void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
-
 [[noreturn]] void RunEngine() {
-  InitializeUnits();
   if (InitGameEngine() != 0) {
     AppLog->WriteError("GameEngine не инициализирован"_cp, "Game");
     FinalizeUnits();
@@ -89,11 +80,11 @@ void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
   }
   RecordViewport("start");
   const char* slots = std::getenv("PROBE_SLOTS");
-  std::string wanted = slots != nullptr ? slots : "fkmd";
-  if (wanted.find('f') != std::string::npos) OnFrame = ProbeFrame;
-  if (wanted.find('k') != std::string::npos) OnKeyDown = ProbeKeyDown;
-  if (wanted.find('m') != std::string::npos) OnMouseMove = ProbeMouseMove;
-  if (wanted.find('d') != std::string::npos) OnMouseDown = ProbeMouseDown;
+  auto wanted = [&](char slot) { return slots == nullptr || std::strchr(slots, slot) != nullptr; };
+  if (wanted('f')) OnFrame = ProbeFrame;
+  if (wanted('k')) OnKeyDown = ProbeKeyDown;
+  if (wanted('m')) OnMouseMove = [](int32_t x, int32_t y) { Record("move %d %d", x, y); };
+  if (wanted('d')) OnMouseDown = [](int32_t x, int32_t y) { Record("down %d %d", x, y); };
   Record("loop");
   RunMessageLoop();
 }
@@ -101,16 +92,14 @@ void ProbeMouseDown(int32_t x, int32_t y) { Record("down %d %d", x, y); }
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "log") {
-    InitializeUnits();
-    FinalizeUnits();
-    ExitProcess(0);
-  }
+  const std::string mode = argc > 1 ? argv[1] : "run";
+  InitializeUnits();
+  if (mode == "run") RunEngine();
   if (mode == "settings") {
     LoadSettings();
     std::printf("%d %d %d %d\n", Width, Height, BitsPerPixel, FullScreen ? 1 : 0);
-    return 0;
+    std::fflush(stdout);
   }
-  RunEngine();
+  FinalizeUnits();
+  ExitProcess(0);
 }

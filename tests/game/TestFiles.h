@@ -1,8 +1,5 @@
-// Files for the engine's tests: scratch folders and whole-file reads and
-// writes.
+// Whole-file reads and writes for the engine's tests.
 #pragma once
-
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,29 +8,6 @@
 #include <string>
 
 namespace enginetest {
-
-// A fresh folder under the temporary directory, removed with everything in
-// it when the object goes.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "engine-test.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 inline std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
