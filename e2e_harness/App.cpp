@@ -124,7 +124,7 @@ void App::WriteFile(std::string_view name, std::string_view bytes) {
   if (!out) throw HarnessError("cannot write " + path.string());
 }
 
-std::string App::ReadIfPresent(const fs::path& path) const {
+std::string ReadIfPresent(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "";
   std::ostringstream bytes;

@@ -48,6 +48,9 @@ struct StartOptions {
 // the Windows build.
 std::filesystem::path Dist(const std::filesystem::path& builtIn);
 
+// The whole file's bytes; empty when it is missing or cannot be read.
+std::string ReadIfPresent(const std::filesystem::path& path);
+
 class App {
  public:
   // Copies `distFolder` into a fresh temporary directory (the scratch
@@ -113,8 +116,6 @@ class App {
   void KeepScratch() { keep_ = true; }
 
  private:
-  std::string ReadIfPresent(const std::filesystem::path& path) const;
-
   std::filesystem::path scratch_, folder_;
   std::string executable_;
   pid_t pid_ = -1;

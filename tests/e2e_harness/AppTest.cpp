@@ -8,9 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -39,17 +37,10 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 TEST(App, PreparesAScratchCopyWithoutTouchingTheFolder) {
-  const std::string distConfig = ReadAll(fs::path(PROBE_DIST) / "probe.cfg");
+  const std::string distConfig = e2e::ReadIfPresent(fs::path(PROBE_DIST) / "probe.cfg");
   e2e::App app(PROBE_DIST, "harness_probe");
   EXPECT_EQ(app.Folder(), app.ScratchDir() / "probe-dist");
   EXPECT_TRUE(app.ScratchDir().filename().string().starts_with("e2e-probe-dist-"));
@@ -71,7 +62,7 @@ TEST(App, PreparesAScratchCopyWithoutTouchingTheFolder) {
   EXPECT_FALSE(app.FileExists("probe.cfg"));
   EXPECT_THROW(app.ReadFile("probe.cfg"), e2e::HarnessError);
 
-  EXPECT_EQ(ReadAll(fs::path(PROBE_DIST) / "probe.cfg"), distConfig);
+  EXPECT_EQ(e2e::ReadIfPresent(fs::path(PROBE_DIST) / "probe.cfg"), distConfig);
   EXPECT_FALSE(fs::exists(fs::path(PROBE_DIST) / "рекорды.txt"));
 
   EXPECT_THROW(e2e::App(fs::path(PROBE_DIST) / "missing", "harness_probe"), e2e::HarnessError);
@@ -99,7 +90,7 @@ TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {
   EXPECT_EQ(p.app.Stdout(),
             "probe: started in " + p.app.Folder().string() + "\nPROBE_GREETING=привет\nPROBE_RUNNER=given\n");
   EXPECT_NE(p.app.Stderr().find("probe: window 0x"), std::string::npos) << p.app.Stderr();
-  std::string environ = "\n" + ReadAll("/proc/" + std::to_string(p.app.Pid()) + "/environ");
+  std::string environ = "\n" + e2e::ReadIfPresent("/proc/" + std::to_string(p.app.Pid()) + "/environ");
   std::replace(environ.begin(), environ.end(), '\0', '\n');
   EXPECT_NE(environ.find("\nHOME=/nowhere\n"), std::string::npos);
   EXPECT_EQ(environ.find("\nHOME=", environ.find("\nHOME=") + 1), std::string::npos) << "replaced, not added";
@@ -189,7 +180,7 @@ TEST(App, ScratchDirectoryGoesUnlessKeptOrTheTestFails) {
   }
   EXPECT_TRUE(ProcessGone(pid));
   EXPECT_TRUE(fs::is_regular_file(scratch / "probe-dist" / "harness_probe"));
-  std::string png = ReadAll(scratch / "failure-screen.png");
+  std::string png = e2e::ReadIfPresent(scratch / "failure-screen.png");
   EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
   EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\0\0\0\x03\0", 8)) << "1024x768";
   fs::remove_all(scratch);

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "App.h"
 #include "Wait.h"
 
 namespace {
@@ -66,13 +66,6 @@ uint32_t BigEndian(const std::string& bytes, size_t at) {
   return (uint32_t{static_cast<uint8_t>(bytes[at])} << 24) |
          (uint32_t{static_cast<uint8_t>(bytes[at + 1])} << 16) |
          (uint32_t{static_cast<uint8_t>(bytes[at + 2])} << 8) | uint32_t{static_cast<uint8_t>(bytes[at + 3])};
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 // Decodes the PNGs the harness writes (8-bit RGB, unfiltered rows, one or
@@ -135,7 +128,7 @@ TEST(Png, DecodesBackToTheSamePixelsAndRefusesWhatItCannotWrite) {
   }
   const fs::path file = dir / "nested" / "folder" / "shot.png";  // folders are made
   e2e::SavePng(image, file);
-  std::string png = ReadAll(file);
+  std::string png = e2e::ReadIfPresent(file);
   EXPECT_EQ(BigEndian(png, 16), 301u);  // IHDR width and height right after the signature
   EXPECT_EQ(BigEndian(png, 20), 7u);
   EXPECT_EQ(DecodePng(png), image);
@@ -143,7 +136,7 @@ TEST(Png, DecodesBackToTheSamePixelsAndRefusesWhatItCannotWrite) {
   Image one(1, 1);
   one.Set(0, 0, kRed);
   e2e::SavePng(one, file);  // replaces the bigger file
-  EXPECT_EQ(DecodePng(ReadAll(file)), one);
+  EXPECT_EQ(DecodePng(e2e::ReadIfPresent(file)), one);
 
   EXPECT_THROW(e2e::SavePng(Image(0, 5), dir / "empty.png"), e2e::HarnessError);
   EXPECT_FALSE(fs::exists(dir / "empty.png"));

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace {
 
 struct Px {
@@ -47,10 +49,7 @@ class BmpLoading : public ::testing::Test {
   std::string path = ::testing::TempDir() + "bmp_test_image.bmp";
 
   std::optional<BmpImage> Load(const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    enginetest::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
     return LoadBmpImage(path.c_str());
   }
   void TearDown() override { std::remove(path.c_str()); }
