@@ -59,10 +59,39 @@ fs::path WithoutTrailingSlash(const fs::path& folder) {
 
 }  // namespace
 
+std::optional<fs::path> WindowsBuild() {
+  const char* build = std::getenv("E2E_WINDOWS_BUILD");
+  if (build == nullptr || *build == '\0') return std::nullopt;
+  return WithoutTrailingSlash(build);
+}
+
+fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
+
+void EndWineServer(const fs::path& build) {
+  const std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::putenv(const_cast<char*>(prefix.c_str()));
+    int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execlp("wineserver", "wineserver", "-k", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  if (child > 0) {
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+}
+
 fs::path Dist(const fs::path& builtIn) {
-  const char* root = std::getenv("E2E_DIST_ROOT");
-  if (root == nullptr || *root == '\0') return builtIn;
-  return fs::path(root) / WithoutTrailingSlash(builtIn).filename();
+  const auto windows = WindowsBuild();
+  if (!windows) return builtIn;
+  const fs::path inside = WithoutTrailingSlash(builtIn).lexically_relative(E2E_NATIVE_BUILD_DIR);
+  if (inside.empty() || *inside.begin() == "..") {
+    throw HarnessError(builtIn.string() + " is not inside the Linux build " + E2E_NATIVE_BUILD_DIR);
+  }
+  return *windows / inside;
 }
 
 App::App(const fs::path& dist, std::string executable)
@@ -102,6 +131,7 @@ App::~App() {
   }
   if (pid_ > 0) {
     Kill(SIGKILL);
+    if (const auto windows = WindowsBuild()) EndWineServer(*windows);
   }
   if (failed || keep_ || EnvFlag("E2E_KEEP")) {
     std::cerr << "e2e: scratch directory of " << executable_ << " kept: " << scratch_.string() << "\n";
@@ -150,19 +180,46 @@ void App::Start(const StartOptions& options) {
   RequireTestDisplay();
   if (Running()) throw HarnessError(Name() + " is already running");
 
-  std::vector<std::string> argv = options.runner ? *options.runner : SplitWords(std::getenv("E2E_RUNNER"));
+  const auto windows = WindowsBuild();
+  // A restart under Wine gets a wineserver of its own: one left from a run
+  // without a display would keep a desktop that shows no windows.
+  if (windows && pid_ > 0) EndWineServer(*windows);
+  std::vector<std::string> argv;
+  if (options.runner) {
+    argv = *options.runner;
+  } else if (std::getenv("E2E_RUNNER") != nullptr || !windows) {
+    argv = SplitWords(std::getenv("E2E_RUNNER"));
+  } else {
+    argv = {"wine"};
+  }
   argv.push_back((folder_ / executable_).string());
   argv.insert(argv.end(), options.args.begin(), options.args.end());
 
+  // Under Wine: the build's own prefix; of Wine's own messages only the
+  // texts of message boxes; no offer to install the .NET or HTML runtimes;
+  // and the Russian locale, which gives the programs their ANSI code page,
+  // Windows-1251. The test's own variables come last and win.
+  std::vector<std::pair<std::string, std::string>> added;
+  if (windows) {
+    added = {{"WINEPREFIX", WinePrefix(*windows).string()},
+             {"WINEDEBUG", "-all,+msgbox"},
+             {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+             {"LC_ALL", "ru_RU.UTF-8"}};
+  }
+  added.insert(added.end(), options.env.begin(), options.env.end());
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string_view entry(*e);
     std::string_view key = entry.substr(0, entry.find('='));
     bool replaced = false;
-    for (auto& [name, value] : options.env) replaced = replaced || name == key;
+    for (auto& [name, value] : added) replaced = replaced || name == key;
     if (!replaced) env.emplace_back(entry);
   }
-  for (auto& [name, value] : options.env) env.push_back(name + "=" + value);
+  for (size_t i = 0; i < added.size(); ++i) {
+    bool overridden = false;
+    for (size_t j = i + 1; j < added.size(); ++j) overridden = overridden || added[j].first == added[i].first;
+    if (!overridden) env.push_back(added[i].first + "=" + added[i].second);
+  }
 
   // Everything the child needs is prepared here: after fork it only calls
   // what is safe there.
@@ -252,6 +309,35 @@ void App::Kill(int signal) {
 std::string App::Stdout() const { return ReadIfPresent(scratch_ / "stdout.txt"); }
 
 std::string App::Stderr() const { return ReadIfPresent(scratch_ / "stderr.txt"); }
+
+std::vector<std::string> App::MessageBoxTexts(std::string_view caption) const {
+  std::vector<std::string> texts;
+  std::istringstream lines(Stderr());
+  const std::string layerPrefix = std::string(caption) + ": ";
+  const std::string wineTrace = ":trace:msgbox:MSGBOX_OnInit L\"";
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with(layerPrefix)) {
+      texts.push_back(line.substr(layerPrefix.size()));
+      continue;
+    }
+    const auto start = line.find(wineTrace);
+    if (start == std::string::npos || !line.ends_with('"')) continue;
+    // Wine quotes the text with C escapes.
+    std::string text;
+    const std::string_view quoted =
+        std::string_view(line).substr(start + wineTrace.size(), line.size() - start - wineTrace.size() - 1);
+    for (size_t i = 0; i < quoted.size(); ++i) {
+      if (quoted[i] == '\\' && i + 1 < quoted.size()) {
+        const char escaped = quoted[++i];
+        text += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == 't' ? '\t' : escaped;
+      } else {
+        text += quoted[i];
+      }
+    }
+    texts.push_back(text);
+  }
+  return texts;
+}
 
 std::string App::Name() const {
   return pid_ > 0 ? executable_ + " (pid " + std::to_string(pid_) + ")" : executable_;

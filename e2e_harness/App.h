@@ -35,17 +35,26 @@ struct StartOptions {
   std::vector<std::string> args;
   // Environment variables set for the program on top of the test's own.
   std::vector<std::pair<std::string, std::string>> env;
-  // Words put before the program's path ({"wine"} for the Windows build).
-  // When absent, the words of the environment variable E2E_RUNNER (split at
-  // spaces) are used; an empty list forces a direct start.
+  // Words put before the program's path. When absent, the words of the
+  // environment variable E2E_RUNNER (split at spaces) are used, or {"wine"}
+  // when the Windows build is tested; an empty list forces a direct start.
   std::optional<std::vector<std::string>> runner;
 };
 
-// The ready-to-run folder to test: `builtIn` (a path the build gives the
-// test, such as build/dist/Tessel), or, when the environment variable
-// E2E_DIST_ROOT is set, the folder of the same name under it. With
-// E2E_DIST_ROOT=build-win32/dist and E2E_RUNNER=wine the same tests drive
-// the Windows build.
+// The Windows build's folder (build-win32) when the environment variable
+// E2E_WINDOWS_BUILD names it: the tests then drive the programs built
+// there, under Wine, in the private Wine prefix "wine-prefix" inside it.
+std::optional<std::filesystem::path> WindowsBuild();
+inline bool UnderWine() { return WindowsBuild().has_value(); }
+// The Wine prefix of the Windows build `build`.
+std::filesystem::path WinePrefix(const std::filesystem::path& build);
+// Ends the prefix's wineserver and with it every process of the prefix.
+void EndWineServer(const std::filesystem::path& build);
+
+// The folder to test: `builtIn`, a path inside the Linux build that the
+// build gives the test (such as build/dist/Tessel), or, when the Windows
+// build is tested, the same path inside that build. Throws HarnessError
+// for a path outside the Linux build then.
 std::filesystem::path Dist(const std::filesystem::path& builtIn);
 
 // The whole file's bytes; empty when it is missing or cannot be read.
@@ -58,7 +67,9 @@ class App {
   // program's file name inside the folder. Throws HarnessError when either
   // is missing.
   App(const std::filesystem::path& distFolder, std::string executable);
-  // Kills the program's process group. Removes the scratch directory, unless
+  // Kills the program's process group (and under Wine the prefix's
+  // wineserver, so that nothing outlives the test). Removes the scratch
+  // directory, unless
   // E2E_KEEP is set (and not "0"), KeepScratch() was called, or the test has
   // failed or is leaving by an exception; then its path is printed, and
   // after a failure the screen is saved there as failure-screen.png.
@@ -98,6 +109,11 @@ class App {
 
   std::string Stdout() const;
   std::string Stderr() const;
+  // The texts of the message boxes the program has shown, in order: the
+  // Linux build writes each box as "<caption>: <text>" to standard error,
+  // and under Wine the "msgbox" debug channel traces each box's text (but
+  // not its caption, so `caption` selects only on Linux).
+  std::vector<std::string> MessageBoxTexts(std::string_view caption) const;
   // "Tessel.exe (pid 123)", for messages.
   std::string Name() const;
 

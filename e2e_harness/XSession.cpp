@@ -588,4 +588,11 @@ void XSession::WaitForPixel(WindowId w, int x, int y, Rgb colour, int tolerance,
       [&] { return seen ? ToString(*seen) : std::string("nothing"); });
 }
 
+bool IsClientAreaOf(const Rect& client, const Rect& outer) {
+  const int border = client.x - outer.x;
+  return border >= 0 && client.y - outer.y >= border &&
+         outer.x + outer.width - (client.x + client.width) == border &&
+         outer.y + outer.height - (client.y + client.height) == border;
+}
+
 }  // namespace e2e

@@ -161,4 +161,12 @@ class XSession {
   bool freeKeycodesKnown_ = false;
 };
 
+// Whether `client`, the X window of a program's top-level window, is the
+// client area of a framed window whose outer rectangle is `outer`: inside
+// it, with borders of one width left, right and below, and the rest of the
+// frame above, for the caption. With no window manager on the test display
+// the Linux build's windows have no frame at all (borders of 0); under Wine
+// the frame is Windows' own, drawn around the X window.
+bool IsClientAreaOf(const Rect& client, const Rect& outer);
+
 }  // namespace e2e

@@ -87,7 +87,15 @@ int32_t InitOpenGL(int32_t width, int32_t height, int32_t bitsPerPixel, bool ful
   }
 
   TurnOffSwapWaiting();
-  ResizeViewport(width, height);
+  if (fullScreen) {
+    ResizeViewport(width, height);
+  } else {
+    // A framed window's client area is smaller than its outer size, which
+    // is what width and height give; the picture fills the client area.
+    RECT client;
+    GetClientRect(WindowHandle, &client);
+    ResizeViewport(client.right - client.left, client.bottom - client.top);
+  }
   return 0;
 }
 

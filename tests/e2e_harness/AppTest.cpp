@@ -71,14 +71,19 @@ TEST(App, PreparesAScratchCopyWithoutTouchingTheFolder) {
   EXPECT_EQ(slash.Folder().filename(), "probe-dist");
 }
 
-TEST(App, DistFolderCanComeFromAnotherBuild) {
+TEST(App, DistFolderCanComeFromTheWindowsBuild) {
+  const std::string native = E2E_NATIVE_BUILD_DIR;
   {
-    ScopedEnv root("E2E_DIST_ROOT", nullptr);
+    ScopedEnv windows("E2E_WINDOWS_BUILD", nullptr);
+    EXPECT_FALSE(e2e::UnderWine());
     EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/b/dist/Tessel");
   }
-  ScopedEnv root("E2E_DIST_ROOT", "/w/build-win32/dist");
-  EXPECT_EQ(e2e::Dist("/b/dist/Tessel"), "/w/build-win32/dist/Tessel");
-  EXPECT_EQ(e2e::Dist("/b/dist/Game/"), "/w/build-win32/dist/Game");
+  ScopedEnv windows("E2E_WINDOWS_BUILD", "/w/build-win32/");
+  EXPECT_TRUE(e2e::UnderWine());
+  EXPECT_EQ(e2e::Dist(native + "/dist/Tessel"), "/w/build-win32/dist/Tessel");
+  EXPECT_EQ(e2e::Dist(native + "/tests/game/probe-dist/"), "/w/build-win32/tests/game/probe-dist");
+  EXPECT_EQ(e2e::WinePrefix(*e2e::WindowsBuild()), "/w/build-win32/wine-prefix");
+  EXPECT_THROW(e2e::Dist("/b/dist/Tessel"), e2e::HarnessError) << "not inside the Linux build";
 }
 
 TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {
@@ -113,6 +118,22 @@ TEST(App, StartsInTheCopyWithItsFilesEnvironmentAndRunner) {
   p.app.Start(options);
   p.app.WaitForWindow(x, WindowQuery::Exact("Где я?").OfPid(p.app.Pid()), 20s);
   EXPECT_EQ(p.app.Stdout().find("ignored"), std::string::npos);
+}
+
+TEST(App, MessageBoxTextsComeFromTheLayersLinesOrWinesTrace) {
+  e2e::XSession x;
+  e2e::App app(PROBE_DIST, "harness_probe");
+  e2e::StartOptions options;
+  // A stand-in for the program: a shell prints what either build would.
+  options.runner = std::vector<std::string>{
+      "sh", "-c",
+      "printf '%s\\n' 'Error: Runtime error   2 at 0040A1B2' 'Tessel: cannot create the window' "
+      "'0024:trace:msgbox:MSGBOX_OnInit L\"Say \\\"no\\\"\\\\\\nthen\"' 'Other: box' >&2"};
+  app.Start(options);
+  EXPECT_EQ(app.WaitForExit(5s), e2e::ExitStatus::Code(0));
+  EXPECT_EQ(app.MessageBoxTexts("Error"),
+            (std::vector<std::string>{"Runtime error   2 at 0040A1B2", "Say \"no\"\\\nthen"}))
+      << app.Stderr();
 }
 
 TEST(App, AProgramThatCannotStartOrEndsEarlyFailsTheWaitAtOnce) {

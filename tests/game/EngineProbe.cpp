@@ -14,6 +14,11 @@
 // After windows.h, which it needs on Windows.
 #include <GL/gl.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +34,8 @@
 namespace {
 
 __attribute__((format(printf, 1, 2))) void Record(const char* format, ...) {
-  FILE* file = std::fopen("events.txt", "a");
+  // Binary: the same bytes on every platform, with no CR before the LF.
+  FILE* file = std::fopen("events.txt", "ab");
   if (file == nullptr) return;
   va_list args;
   va_start(args, format);
@@ -96,6 +102,9 @@ int main(int argc, char** argv) {
   InitializeUnits();
   if (mode == "run") RunEngine();
   if (mode == "settings") {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     LoadSettings();
     std::printf("%d %d %d %d\n", Width, Height, BitsPerPixel, FullScreen ? 1 : 0);
     std::fflush(stdout);
