@@ -83,6 +83,22 @@ constexpr char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
 std::string ToUtf8(std::string_view text1251);
 std::string FromUtf8(std::string_view utf8);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// The UTF-16 text of a Windows-1251 text, for the system's wide-character
+// calls: WideChar is their 16-bit WCHAR (wchar_t on Windows, char16_t
+// elsewhere). Every character of the page lies in the Basic Multilingual
+// Plane, so each byte gives one code unit.
+template <class WideChar>
+std::basic_string<WideChar> ToUtf16(std::string_view text1251) {
+  static_assert(sizeof(WideChar) == 2, "UTF-16 wants a 16-bit character type");
+  std::basic_string<WideChar> out;
+  out.reserve(text1251.size());
+  for (char c : text1251) out += static_cast<WideChar>(ToCodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
 // A string literal as a template argument.
 template <std::size_t N>
 struct Utf8Literal {

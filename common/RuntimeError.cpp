@@ -25,5 +25,7 @@ NO_INLINE void FatalRuntimeError(uint32_t code) {
   auto address = reinterpret_cast<uintptr_t>(CALLER_ADDRESS());
   std::string text = RuntimeErrorText(code, address);
   MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
-  ExitProcess(code);
+  // The text names the whole code; the exit status is its low byte, the
+  // same on every system (Windows would pass all 32 bits on).
+  ExitProcess(code & 0xFFu);
 }

@@ -8,9 +8,11 @@
 
 namespace {
 
-const char* const kLeadersFile = "рекорды.txt"_cp;
+// The names go to the system's wide-character calls, so that the same file
+// is found whatever code page the system takes narrow names in.
+const std::basic_string<WCHAR> kLeadersFile = cp1251::ToUtf16<WCHAR>("рекорды.txt"_cp);
 // The new table is written here first and then takes the old one's place.
-const char* const kLeadersTempFile = "рекорды.tmp"_cp;
+const std::basic_string<WCHAR> kLeadersTempFile = cp1251::ToUtf16<WCHAR>("рекорды.tmp"_cp);
 
 constexpr uint32_t kInvalidNumber = 106;
 
@@ -82,7 +84,7 @@ std::string LeadersFileText() {
 }
 
 void ReadLeaders() {
-  HANDLE file = CreateFileA(kLeadersFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(kLeadersFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) FailWithSystemError();
   // The whole file first; the table is parsed from memory.
@@ -115,8 +117,8 @@ void SaveLeaders() {
   // Write the whole table to a file of its own, make it durable, and only
   // then let it replace the old table, so that the leaders file is at every
   // moment either the old table or the new one.
-  HANDLE file =
-      CreateFileA(kLeadersTempFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(kLeadersTempFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) FailWithSystemError();
   DWORD written = 0;
   bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
@@ -133,13 +135,13 @@ void SaveLeaders() {
     ok = false;
     error = GetLastError();
   }
-  if (ok &&
-      !MoveFileExA(kLeadersTempFile, kLeadersFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (ok && !MoveFileExW(kLeadersTempFile.c_str(), kLeadersFile.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ok = false;
     error = GetLastError();
   }
   if (!ok) {
-    DeleteFileA(kLeadersTempFile);
+    DeleteFileW(kLeadersTempFile.c_str());
     FatalRuntimeError(error);
   }
   leadersSaved = true;

@@ -17,6 +17,8 @@ TEST(RuntimeErrorDeathTest, EndsTheProcessWithTheCodeAfterTheBox) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(FatalRuntimeError(2), ::testing::ExitedWithCode(2), "Error: Runtime error   2 at ");
   EXPECT_EXIT(FatalRuntimeError(106), ::testing::ExitedWithCode(106), "Runtime error 106 at ");
+  // A code past one byte: the text keeps it whole, the exit status is its low byte.
+  EXPECT_EXIT(FatalRuntimeError(1224), ::testing::ExitedWithCode(1224 & 0xFF), "Runtime error 1224 at ");
 }
 #endif
 

@@ -148,6 +148,18 @@ TEST_F(LeadersFileDeathTest, AFailedWriteLeavesTheOldTableAsItWas) {
   EXPECT_EQ(Get(kFile), "10 OLD\r\n");
   EXPECT_FALSE(fs::is_symlink(cp1251::ToUtf8(kTemp)));
 }
+
+TEST_F(LeadersFileDeathTest, ATableMadeReadOnlyIsNotReplaced) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  Put(kFile, "10 OLD\r\n");
+  ReadLeaders();
+  leaderPlace = 1;
+  playerName = "NEW";
+  fs::permissions(cp1251::ToUtf8(kFile), fs::perms::owner_write, fs::perm_options::remove);
+  EXPECT_EXIT(SaveLeaders(), ::testing::ExitedWithCode(ERROR_ACCESS_DENIED), "Runtime error   5 at ");
+  EXPECT_EQ(Get(kFile), "10 OLD\r\n");
+  EXPECT_FALSE(fs::exists(cp1251::ToUtf8(kTemp))) << "the new table's temporary file is removed";
+}
 #endif
 
 }  // namespace

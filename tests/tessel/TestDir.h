@@ -1,5 +1,6 @@
 // Each test in a fresh directory of its own, and files put there and read
-// back by their Windows-1251 names, the way the program names them.
+// back by their Windows-1251 names through the wide-character calls, the
+// way the program names them.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,13 @@
 #include <random>
 #include <string>
 
+#include "Cp1251.h"
+
 namespace tesseltest {
 
 inline void Put(const char* name, const std::string& bytes) {
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(cp1251::ToUtf16<WCHAR>(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
@@ -23,8 +27,8 @@ inline void Put(const char* name, const std::string& bytes) {
 
 // The file's bytes (64 MiB at most), or "(none)" when it cannot be opened.
 inline std::string Get(const char* name) {
-  HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(cp1251::ToUtf16<WCHAR>(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "(none)";
   std::string bytes;
   char chunk[4096];

@@ -114,6 +114,20 @@ TEST(NoDisplay, MessageBoxWritesToStandardErrorAndTheTrace) {
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{"MessageBoxA Ошибка"});
 }
 
+// A display driver without boxes of its own: SDL then tries those of X,
+// which has no display here, and the failure must say so with SDL's reason.
+TEST(NoDisplayDeathTest, ABoxTheDisplayCannotShowIsReportedWithItsReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a process whose video has not started
+  EXPECT_EXIT(
+      {
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        int result = MessageBoxA(nullptr, "Runtime error   2 at 00401000", "Error", MB_OK | MB_ICONERROR);
+        std::exit(result == 0 && winlayer::VideoStarted() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0),
+      "Error: Runtime error   2 at 00401000\nMessageBoxA: the box could not be shown: [^\n]");
+}
+
 TEST(NoDisplay, CursorCounterBeepAndDisplayModesAreTraced) {
   TraceFile trace;
   int start = ShowCursor(TRUE) - 1;

@@ -127,6 +127,49 @@ TEST(WindowX, SetWindowPosResizesByOuterSizeAndPopupLosesItsFrame) {
   EXPECT_FALSE(SDL_GetWindowFlags(host) & SDL_WINDOW_HIDDEN);
 }
 
+// The client size, which under this bare server is the outer size, as the
+// program and as X see it.
+std::string ClientSize(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(support::HostWindow(window), &w, &h);
+  return std::to_string(r.right) + "x" + std::to_string(r.bottom) + ", X " + std::to_string(w) + "x" +
+         std::to_string(h);
+}
+
+TEST(WindowX, AnOverlappedWindowIsHeldBetweenTheTrackingSizesAndABarePopupIsNot) {
+  const int maxW = GetSystemMetrics(SM_CXMAXTRACK), maxH = GetSystemMetrics(SM_CYMAXTRACK);
+  const int minW = GetSystemMetrics(SM_CXMINTRACK), minH = GetSystemMetrics(SM_CYMINTRACK);
+  // The screen with a sizing frame around it, and room for a caption.
+  EXPECT_TRUE(maxW > 1024 && maxW <= 1024 + 64 && maxH > 768 && maxH <= 768 + 64) << maxW << "x" << maxH;
+  EXPECT_TRUE(minW >= 100 && minW <= 200 && minH >= 20 && minH <= 60) << minW << "x" << minH;
+  auto both = [](int w, int h) {
+    return std::to_string(w) + "x" + std::to_string(h) + ", X " + std::to_string(w) + "x" + std::to_string(h);
+  };
+
+  // A width from a settings file that no screen has.
+  HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 276447231, 480);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ClientSize(window), both(maxW, 480));
+  ASSERT_TRUE(SetWindowPos(window, HWND_TOP, 0, 0, 1, -5, SWP_NOREDRAW));
+  EXPECT_EQ(ClientSize(window), both(minW, minH));
+  seen.clear();
+  ASSERT_TRUE(SetWindowPos(window, HWND_TOP, 0, 0, 100000, 100000, SWP_NOREDRAW));
+  ASSERT_EQ(SeenOf(WM_SIZE).size(), 1u);
+  EXPECT_EQ(SeenOf(WM_SIZE)[0].lParam, MAKELPARAM(maxW, maxH));
+
+  // A sizing border holds a popup too; a bare popup, as a full-screen
+  // window is, takes any size.
+  HWND sizable = MakeWindow(WS_POPUP | WS_THICKFRAME, 0, 0, 5000, 10);
+  EXPECT_EQ(ClientSize(sizable), both(maxW, minH));
+  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP));
+  ASSERT_TRUE(SetWindowPos(window, HWND_TOP, 0, 0, maxW + 100, 20, SWP_NOREDRAW));
+  EXPECT_EQ(ClientSize(window), both(maxW + 100, 20));
+  DestroyWindow(sizable);
+  DestroyWindow(window);
+}
+
 TEST(WindowX, DestroyedWindowIsGoneWithItsMessages) {
   HWND window = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
   ASSERT_NE(window, nullptr);

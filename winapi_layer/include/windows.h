@@ -1,7 +1,8 @@
 // The part of the Windows API that the two games call, for hosts that are
 // not Windows. Types keep Windows' sizes (LONG and DWORD are 32 bits);
-// every A function takes and returns Windows-1251 text. The calls are
-// provided over SDL2, FreeType with fontconfig, and POSIX.
+// every A function takes and returns Windows-1251 text, every W function
+// UTF-16 text in 16-bit WCHARs (char16_t: wchar_t is 32 bits here). The
+// calls are provided over SDL2, FreeType with fontconfig, and POSIX.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +39,9 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 
@@ -175,6 +179,11 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
 BOOL DeleteFileA(LPCSTR fileName);
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   LPSECURITY_ATTRIBUTES security, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags);
+BOOL DeleteFileW(LPCWSTR fileName);
 
 DWORD GetLastError();
 void SetLastError(DWORD code);
@@ -364,6 +373,10 @@ typedef struct tagMSG {
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SM_CXMINTRACK 34
+#define SM_CYMINTRACK 35
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001

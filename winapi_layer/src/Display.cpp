@@ -114,12 +114,30 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   return result;
 }
 
+// The tracking sizes bound the outer size of a window that has a sizing
+// border or is an overlapped one. The values are Windows' own at 96 dots
+// per inch: the smallest is what a caption with its buttons needs (136 by
+// 39); the largest is the screen (here the one screen, in its current
+// mode) with a sizing frame of 8 pixels (the 4 of the sizing border and 4
+// of padding) on either side.
+constexpr int kMinTrackWidth = 136;
+constexpr int kMinTrackHeight = 39;
+constexpr int kSizingFrame = 8;
+
 int GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXSCREEN:
       return winlayer::StartVideo() ? CurrentMode().width : 0;
     case SM_CYSCREEN:
       return winlayer::StartVideo() ? CurrentMode().height : 0;
+    case SM_CXMINTRACK:
+      return kMinTrackWidth;
+    case SM_CYMINTRACK:
+      return kMinTrackHeight;
+    case SM_CXMAXTRACK:
+      return winlayer::StartVideo() ? CurrentMode().width + 2 * kSizingFrame : 0;
+    case SM_CYMAXTRACK:
+      return winlayer::StartVideo() ? CurrentMode().height + 2 * kSizingFrame : 0;
     default:
       return 0;
   }

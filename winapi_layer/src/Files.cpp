@@ -37,12 +37,17 @@ BOOL Fail(int error, const std::string& hostPath) {
   return FALSE;
 }
 
-}  // namespace
+BOOL Refuse(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
-                   LPSECURITY_ATTRIBUTES /*security*/, DWORD creationDisposition,
-                   DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
-  std::string path = winlayer::HostPath(fileName);
+// Windows' read-only attribute is, on the host, a file without its owner's
+// write permission. The mode is read rather than the system's answer to a
+// write, since a process of the superuser may write such a file.
+bool ReadOnly(const struct stat& st) { return !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0; }
+
+HANDLE OpenHostFile(const std::string& path, DWORD desiredAccess, DWORD creationDisposition) {
   if (path.empty()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -72,7 +77,10 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
       SetLastError(ERROR_INVALID_PARAMETER);
       return INVALID_HANDLE_VALUE;
   }
-  if (existed && S_ISDIR(st.st_mode)) {
+  // A folder cannot be opened as a file, and a read-only file neither be
+  // written nor replaced.
+  bool changes = writes || (flags & O_TRUNC) != 0;
+  if (existed && (S_ISDIR(st.st_mode) || (changes && ReadOnly(st)))) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
@@ -88,6 +96,51 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
   bool reportsExisting = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS;
   SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return record;
+}
+
+BOOL MoveHostFile(const std::string& from, const std::string& to, DWORD flags) {
+  struct stat source;
+  if (::lstat(from.c_str(), &source) != 0) return Fail(errno, from);
+  struct stat target;
+  if (::stat(to.c_str(), &target) == 0) {
+    if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return Refuse(ERROR_ALREADY_EXISTS);
+    // Windows replaces neither a folder nor a read-only file.
+    if (S_ISDIR(target.st_mode) || ReadOnly(target)) return Refuse(ERROR_ACCESS_DENIED);
+  }
+  if (::rename(from.c_str(), to.c_str()) != 0) return Fail(errno, from);
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    // Make the new directory entry durable as well.
+    auto slash = to.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+      ::fsync(dirFd);
+      ::close(dirFd);
+    }
+  }
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL DeleteHostFile(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && ReadOnly(st)) return Refuse(ERROR_ACCESS_DENIED);
+  if (::unlink(path.c_str()) != 0) return Fail(errno, path);
+  return TRUE;
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
+                   LPSECURITY_ATTRIBUTES /*security*/, DWORD creationDisposition,
+                   DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
+  return OpenHostFile(winlayer::HostPath(fileName), desiredAccess, creationDisposition);
+}
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
+                   LPSECURITY_ATTRIBUTES /*security*/, DWORD creationDisposition,
+                   DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
+  return OpenHostFile(winlayer::HostPath(fileName), desiredAccess, creationDisposition);
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED /*overlapped*/) {
@@ -149,30 +202,13 @@ BOOL CloseHandle(HANDLE object) {
 }
 
 BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
-  std::string from = winlayer::HostPath(existingName);
-  std::string to = winlayer::HostPath(newName);
-  struct stat st;
-  if ((flags & MOVEFILE_REPLACE_EXISTING) == 0 && ::stat(to.c_str(), &st) == 0) {
-    SetLastError(ERROR_ALREADY_EXISTS);
-    return FALSE;
-  }
-  if (::rename(from.c_str(), to.c_str()) != 0) return Fail(errno, from);
-  if (flags & MOVEFILE_WRITE_THROUGH) {
-    // Make the new directory entry durable as well.
-    auto slash = to.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-      ::fsync(dirFd);
-      ::close(dirFd);
-    }
-  }
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
+  return MoveHostFile(winlayer::HostPath(existingName), winlayer::HostPath(newName), flags);
 }
 
-BOOL DeleteFileA(LPCSTR fileName) {
-  std::string path = winlayer::HostPath(fileName);
-  if (::unlink(path.c_str()) != 0) return Fail(errno, path);
-  return TRUE;
+BOOL MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags) {
+  return MoveHostFile(winlayer::HostPath(existingName), winlayer::HostPath(newName), flags);
 }
+
+BOOL DeleteFileA(LPCSTR fileName) { return DeleteHostFile(winlayer::HostPath(fileName)); }
+
+BOOL DeleteFileW(LPCWSTR fileName) { return DeleteHostFile(winlayer::HostPath(fileName)); }

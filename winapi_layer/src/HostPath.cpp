@@ -25,10 +25,8 @@ std::string ParentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-}  // namespace
-
-std::string HostPath(const char* windowsName) {
-  std::string path = cp1251::ToUtf8(windowsName ? windowsName : "");
+// The host path of a Windows name already in UTF-8.
+std::string HostPathOfUtf8(std::string path) {
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
@@ -51,6 +49,31 @@ std::string HostPath(const char* windowsName) {
   }
   return path;
 }
+
+}  // namespace
+
+std::string Utf16ToUtf8(const char16_t* text) {
+  std::string out;
+  if (text == nullptr) return out;
+  for (const char16_t* p = text; *p != 0; ++p) {
+    char32_t unit = *p;
+    bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (high && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      cp1251::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (p[1] - 0xDC00));
+      ++p;
+    } else {
+      cp1251::AppendUtf8(out, high || low ? char32_t{0xFFFD} : unit);
+    }
+  }
+  return out;
+}
+
+std::string HostPath(const char* windowsName) {
+  return HostPathOfUtf8(cp1251::ToUtf8(windowsName ? windowsName : ""));
+}
+
+std::string HostPath(const char16_t* windowsName) { return HostPathOfUtf8(Utf16ToUtf8(windowsName)); }
 
 unsigned long ErrorFromErrno(int error, const std::string& hostPath) {
   switch (error) {

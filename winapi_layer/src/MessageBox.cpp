@@ -1,6 +1,6 @@
 // MessageBoxA: the caption and the text go to standard error and, when a
 // display is there, into a message box with one OK button that Enter and
-// Escape dismiss.
+// Escape dismiss. A box that the display cannot show is reported there too.
 #include <SDL2/SDL.h>
 #include <windows.h>
 
@@ -49,7 +49,13 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     box.numbuttons = 1;
     box.buttons = &ok;
     int pressed = 0;
-    SDL_ShowMessageBox(&box, &pressed);
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+      // As on Windows, a box that could not be made returns 0; the text
+      // above has still reached standard error.
+      std::fprintf(stderr, "MessageBoxA: the box could not be shown: %s\n", SDL_GetError());
+      std::fflush(stderr);
+      return 0;
+    }
   }
   return IDOK;
 }

@@ -100,6 +100,19 @@ Frame FrameOf(const WindowRecord& w) {
 int ClientWidth(const WindowRecord& w) { return std::max(0, w.width - w.frame.left - w.frame.right); }
 int ClientHeight(const WindowRecord& w) { return std::max(0, w.height - w.frame.top - w.frame.bottom); }
 
+// Windows holds the outer size of a window with a sizing border, or of an
+// overlapped one, between the minimum and the maximum tracking size: the
+// default handling of WM_GETMINMAXINFO and WM_WINDOWPOSCHANGING, which
+// neither program overrides. A bare popup, as a full-screen window is, may
+// take any size.
+void HoldToTrackingSize(DWORD style, int& width, int& height) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (!(style & WS_THICKFRAME) && (style & (WS_POPUP | WS_CHILD))) return;
+  width = std::clamp(width, GetSystemMetrics(SM_CXMINTRACK), std::max(1, GetSystemMetrics(SM_CXMAXTRACK)));
+  height = std::clamp(height, GetSystemMetrics(SM_CYMINTRACK), std::max(1, GetSystemMetrics(SM_CYMAXTRACK)));
+}
+
 // Places the SDL window so that the outer rectangle is x, y, width, height.
 void PlaceHostWindow(WindowRecord& w) {
   SDL_SetWindowPosition(w.sdl, w.x + w.frame.left, w.y + w.frame.top);
@@ -355,10 +368,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     width = kDefaultWidth;
     height = kDefaultHeight;
   }
+  HoldToTrackingSize(w.style, width, height);
   w.x = x;
   w.y = y;
-  w.width = std::max(0, width);
-  w.height = std::max(0, height);
+  w.width = width;
+  w.height = height;
   w.frame = winlayer::Framed(w.style) ? lastFrame : Frame{};
 
   w.sdl = CreateHostWindow(w);
@@ -448,8 +462,9 @@ BOOL UpdateWindow(HWND window) {
 BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int cy, UINT flags) {
   WindowRecord* w = Checked(window);
   if (w == nullptr) return FALSE;
+  HoldToTrackingSize(w->style, cx, cy);
   bool move = !(flags & SWP_NOMOVE) && (x != w->x || y != w->y);
-  bool size = !(flags & SWP_NOSIZE) && (std::max(0, cx) != w->width || std::max(0, cy) != w->height);
+  bool size = !(flags & SWP_NOSIZE) && (cx != w->width || cy != w->height);
   if ((move || size) && w->fullscreen) {
     SDL_SetWindowFullscreen(w->sdl, 0);
     w->fullscreen = false;
@@ -459,8 +474,8 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
     w->y = y;
   }
   if (size) {
-    w->width = std::max(0, cx);
-    w->height = std::max(0, cy);
+    w->width = cx;
+    w->height = cy;
   }
   if (move || size) {
     PlaceHostWindow(*w);
