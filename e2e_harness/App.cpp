@@ -53,6 +53,10 @@ std::ostream& operator<<(std::ostream& out, const ExitStatus& status) { return o
 namespace {
 
 // "build/dist/Tessel/" names the folder "Tessel" too.
+// Apps whose programs have run under Wine, in this process: they share the
+// prefix's wineserver.
+int appsUnderWine = 0;
+
 fs::path WithoutTrailingSlash(const fs::path& folder) {
   return folder.has_filename() ? folder : folder.parent_path();
 }
@@ -131,7 +135,8 @@ App::~App() {
   }
   if (pid_ > 0) {
     Kill(SIGKILL);
-    if (const auto windows = WindowsBuild()) EndWineServer(*windows);
+    // The last program under Wine takes the wineserver with it.
+    if (underWine_ && --appsUnderWine == 0) EndWineServer(*WindowsBuild());
   }
   if (failed || keep_ || EnvFlag("E2E_KEEP")) {
     std::cerr << "e2e: scratch directory of " << executable_ << " kept: " << scratch_.string() << "\n";
@@ -181,9 +186,10 @@ void App::Start(const StartOptions& options) {
   if (Running()) throw HarnessError(Name() + " is already running");
 
   const auto windows = WindowsBuild();
-  // A restart under Wine gets a wineserver of its own: one left from a run
-  // without a display would keep a desktop that shows no windows.
-  if (windows && pid_ > 0) EndWineServer(*windows);
+  // A restart under Wine gets a wineserver of its own, unless other programs
+  // still use the one there is: one left from a run without a display would
+  // keep a desktop that shows no windows.
+  if (underWine_ && appsUnderWine == 1) EndWineServer(*windows);
   std::vector<std::string> argv;
   if (options.runner) {
     argv = *options.runner;
@@ -272,6 +278,10 @@ void App::Start(const StartOptions& options) {
   }
   pid_ = child;
   status_.reset();
+  if (windows && !underWine_) {
+    underWine_ = true;
+    ++appsUnderWine;
+  }
 }
 
 std::optional<ExitStatus> App::Ended() {

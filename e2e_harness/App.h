@@ -67,8 +67,8 @@ class App {
   // program's file name inside the folder. Throws HarnessError when either
   // is missing.
   App(const std::filesystem::path& distFolder, std::string executable);
-  // Kills the program's process group (and under Wine the prefix's
-  // wineserver, so that nothing outlives the test). Removes the scratch
+  // Kills the program's process group (and, with the last program under
+  // Wine, the prefix's wineserver, so that nothing outlives the test). Removes the scratch
   // directory, unless
   // E2E_KEEP is set (and not "0"), KeepScratch() was called, or the test has
   // failed or is leaving by an exception; then its path is printed, and
@@ -137,6 +137,7 @@ class App {
   pid_t pid_ = -1;
   std::optional<ExitStatus> status_;
   bool keep_ = false;
+  bool underWine_ = false;  // has started its program under Wine
   int exceptionsAtStart_ = 0;
 };
 

@@ -65,6 +65,11 @@ void SetWindowPixelFormat(HDC dc) {
   SetPixelFormat(dc, index, &format);
 }
 
+HFONT CreateScreenFont() {
+  return CreateFontA(16, 8, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "arial");
+}
+
 void StartOpenGL(HWND window) {
   windowDC = GetDC(window);
   SetWindowPixelFormat(windowDC);
@@ -75,8 +80,7 @@ void StartOpenGL(HWND window) {
   // A bold 16-pixel font, one bitmap list per character from the space on.
   // The lists keep their bitmaps once the font object is gone.
   fontBase = glGenLists(kGlyphCount);
-  HFONT font = CreateFontA(16, 8, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "arial");
+  HFONT font = CreateScreenFont();
   SelectObject(windowDC, font);
   wglUseFontBitmapsA(windowDC, kFirstGlyph, kGlyphCount, fontBase);
   DeleteObject(font);

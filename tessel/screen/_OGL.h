@@ -16,6 +16,9 @@ extern uint32_t fontBase;
 // Gives the device context a double-buffered OpenGL pixel format.
 void SetWindowPixelFormat(HDC dc);
 
+// The font of the screen texts: bold Arial, 16 pixels high, 8 wide.
+HFONT CreateScreenFont();
+
 // Binds OpenGL to the window: device context, pixel format, rendering
 // context, the dark violet clear colour, the font lists and the viewport.
 void StartOpenGL(HWND window);

@@ -566,3 +566,26 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
 PROC wglGetProcAddress(LPCSTR name);
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase);
+
+// Glyphs of the selected font, the same that wglUseFontBitmapsA draws: their
+// metrics (GGO_METRICS) or metrics and 1-bit bitmap (GGO_BITMAP), with the
+// identity matrix only.
+typedef struct _FIXED {
+  WORD fract;
+  short value;
+} FIXED;
+typedef struct _MAT2 {
+  FIXED eM11, eM12, eM21, eM22;
+} MAT2;
+typedef struct _GLYPHMETRICS {
+  UINT gmBlackBoxX;
+  UINT gmBlackBoxY;
+  POINT gmptGlyphOrigin;
+  short gmCellIncX;
+  short gmCellIncY;
+} GLYPHMETRICS, *LPGLYPHMETRICS;
+#define GGO_METRICS 0
+#define GGO_BITMAP 1
+#define GDI_ERROR 0xFFFFFFFFu
+DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize,
+                       LPVOID buffer, const MAT2* matrix);

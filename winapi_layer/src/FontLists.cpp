@@ -4,10 +4,23 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 
 #include "FontRaster.h"
 #include "Gdi.h"
+
+namespace {
+
+std::unique_ptr<winlayer::FontRasterizer> OpenSelectedFont(HDC dc) {
+  const GdiObjectRecord* font = winlayer::CurrentFont(dc);
+  winlayer::FontRequest request{font->height, font->width,          font->weight,
+                                font->italic, font->pitchAndFamily, font->faceName};
+  return winlayer::FontRasterizer::Open(request);
+}
+
+}  // namespace
 
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   if (!dc) {
@@ -20,10 +33,7 @@ BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   // List 0 is no list; nor may the names run past the last one.
   if (listBase == 0 || listBase + (count - 1) < listBase) return FALSE;
 
-  const GdiObjectRecord* font = winlayer::CurrentFont(dc);
-  winlayer::FontRequest request{font->height, font->width,          font->weight,
-                                font->italic, font->pitchAndFamily, font->faceName};
-  auto raster = winlayer::FontRasterizer::Open(request);
+  auto raster = OpenSelectedFont(dc);
   if (!raster) return FALSE;
 
   // Errors still pending are not ours; clear them so that ours show.
@@ -52,4 +62,44 @@ BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   }
   glPopClientAttrib();
   return ok ? TRUE : FALSE;
+}
+
+DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize,
+                       LPVOID buffer, const MAT2* matrix) {
+  if (!dc) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return GDI_ERROR;
+  }
+  if ((format != GGO_METRICS && format != GGO_BITMAP) || metrics == nullptr || matrix == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return GDI_ERROR;
+  }
+  auto raster = OpenSelectedFont(dc);
+  if (!raster) return GDI_ERROR;
+  // A single-byte character; as on Windows, a glyph without pixels (the
+  // space) has a box of 1 by 1 and a bitmap of no bytes.
+  const winlayer::GlyphBitmap glyph = raster->RenderCode(character & 0xFFu);
+  metrics->gmBlackBoxX = static_cast<UINT>(glyph.width > 0 ? glyph.width : 1);
+  metrics->gmBlackBoxY = static_cast<UINT>(glyph.rows > 0 ? glyph.rows : 1);
+  metrics->gmptGlyphOrigin.x = glyph.left;
+  metrics->gmptGlyphOrigin.y = glyph.bottom + glyph.rows;
+  metrics->gmCellIncX = static_cast<short>(glyph.advance);
+  metrics->gmCellIncY = 0;
+  if (format == GGO_METRICS) return 0;
+
+  // Rows from the top, each padded to whole 32-bit words.
+  const DWORD stride = static_cast<DWORD>((glyph.width + 31) / 32 * 4);
+  const DWORD size = stride * static_cast<DWORD>(glyph.bits.empty() ? 0 : glyph.rows);
+  if (buffer == nullptr || bufferSize == 0) return size;
+  if (bufferSize < size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return GDI_ERROR;
+  }
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::fill(out, out + size, 0);
+  for (int row = 0; row < glyph.rows && size > 0; ++row) {
+    const unsigned char* from = &glyph.bits[static_cast<size_t>(glyph.rows - 1 - row) * glyph.RowBytes()];
+    std::copy(from, from + glyph.RowBytes(), out + static_cast<size_t>(row) * stride);
+  }
+  return size;
 }
