@@ -89,14 +89,10 @@ TEST_F(Launcher, TesselSavesIntoThePlayersTableWhichLaterStartsAndUpgradesLeaveA
   app->WriteFile(installed + kTable, "1 NEW\r\n");
   app->WriteFile(copy + "Tessel.exe", "an older program");
   Start(*app, app->PathOf("data").string());
-  w = app->WaitForWindow(x, WindowQuery::Prefix("Gemora"), 20s);
+  app->WaitForWindow(x, WindowQuery::Prefix("Gemora"), 20s);
   EXPECT_EQ(app->ReadFile(copy + "Tessel.exe"), app->ReadFile(installed + "Tessel.exe"));
   EXPECT_EQ(app->ReadFile(copy + kTable), saved);
-  x.WaitForStableImage(w, 1200ms, 60s);
-  x.Activate(w);
-  x.TapKey(XK_Escape);
-  EXPECT_EQ(app->WaitForExit(10s), e2e::ExitStatus::Code(0));
-  EXPECT_EQ(app->ReadFile(copy + kTable), saved);
+  app->Kill();
 }
 
 // A player who has played an older version: settings of their own, a
