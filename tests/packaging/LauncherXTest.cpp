@@ -5,6 +5,8 @@
 // refreshed.
 #include <X11/keysym.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <memory>
 #include <regex>

@@ -4,8 +4,6 @@
 
 #include <sys/wait.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -99,24 +97,17 @@ inline std::vector<std::string> FilesUnder(const fs::path& root) {
   return files;
 }
 
-// Section names of an object file, as objdump -h lists them.
-inline std::vector<std::string> Sections(const std::string& objdump, const fs::path& file) {
-  std::vector<std::string> names;
+// The section names of an object file as objdump -h lists them, each with a
+// space before and after (" .text  .data ").
+inline std::string Sections(const std::string& objdump, const fs::path& file) {
+  std::string names;
   const std::string dump = Must(objdump + " -h " + Quote(file.string()));
-  for (size_t at = 0; (at = dump.find("\n ", at)) != std::string::npos;) {
+  for (size_t at = 0; (at = dump.find("\n ", at)) != std::string::npos; ++at) {
     char index[16] = {}, name[128] = {};
-    if (std::sscanf(dump.c_str() + at, " %15[0-9] %127s", index, name) == 2) names.push_back(name);
-    ++at;
+    if (std::sscanf(dump.c_str() + at, " %15[0-9] %127s", index, name) == 2)
+      names += std::string(" ") + name + " ";
   }
   return names;
-}
-
-inline bool Has(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
-inline bool AnyDebugSection(const std::vector<std::string>& names) {
-  return std::any_of(names.begin(), names.end(),
-                     [](const std::string& n) { return n.rfind(".debug", 0) == 0; });
 }
 
 }  // namespace packagetest
