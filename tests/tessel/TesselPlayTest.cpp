@@ -238,11 +238,14 @@ struct Game {
   WindowId w = 0;
   Screen s;
 
-  void Start(const std::string& leaders = kLowTable) {
+  // Starts the game on `leaders`; `options` may change its locale, and
+  // then the caption's Cyrillic.
+  void Start(const std::string& leaders = kLowTable, const e2e::StartOptions& options = {},
+             const WindowQuery& title = WindowQuery::Prefix(kTitle)) {
     ScreenFont();  // before the game, which then has the display to itself
     app.WriteFile(kLeadersFile, leaders);
-    app.Start();
-    w = app.WaitForWindow(x, WindowQuery::Prefix(kTitle), 20s);
+    app.Start(options);
+    w = app.WaitForWindow(x, title, 20s);
     x.Activate(w);
     const Rect r = x.Geometry(w);
     windowWidth = r.width;
@@ -469,6 +472,36 @@ TEST(TesselPlay, EnterTakesTheNameWritesTheTableShowsItAndTheNextGameReadsTheFil
   g.app.WriteFile(kLeadersFile, "1234\r\nABC\r\n");
   g.x.TapKey(XK_Return);
   ExpectFatalError(g.app, g.x, 106);
+}
+
+// The leaders file is named through the wide-character calls: on a system
+// whose ANSI code page is not Windows-1251 (here a Latin locale, which under
+// Wine gives code page 1252) the game still finds, rewrites and rereads it.
+TEST(TesselLocale, ALatinSystemFindsSavesAndRereadsTheTable) {
+  Game g;
+  e2e::StartOptions latin;
+  latin.env = {{"LC_ALL", "C.UTF-8"}};
+  g.Start(kLowTable, latin, WindowQuery::Prefix("Gemora  "));
+  g.WaitForRest();
+  g.x.TapKey(XK_Return);
+  g.x.Type("latin");
+  g.x.TapKey(XK_Return);
+  std::string saved;
+  g.app.WaitUntil("the leaders file to be rewritten", 10s, [&] {
+    saved = g.app.ReadFile(kLeadersFile);
+    return saved != kLowTable;
+  });
+  EXPECT_TRUE(
+      std::regex_match(saved, std::regex("(0|[1-9][0-9]*) LATIN\r\n-10 ANNA\r\n[\\s\\S]*-90 KIRA\r\n")))
+      << e2e::Printable(saved);
+  EXPECT_FALSE(g.app.FileExists("рекорды.tmp"));
+  // The next game reads the new table: it fills its board, no error box.
+  g.x.TapKey(XK_Return);
+  g.WaitForRest();
+  EXPECT_FALSE(g.x.FindWindow(WindowQuery::Exact("Error")));
+  g.x.TapKey(XK_F4, e2e::kAlt);
+  EXPECT_EQ(g.app.WaitForExit(5s), e2e::ExitStatus::Code(0));
+  EXPECT_EQ(g.app.ReadFile(kLeadersFile), saved);
 }
 
 // The close button takes the same way through the window procedure.
