@@ -52,11 +52,11 @@ std::ostream& operator<<(std::ostream& out, const ExitStatus& status) { return o
 
 namespace {
 
-// "build/dist/Tessel/" names the folder "Tessel" too.
 // Apps whose programs have run under Wine, in this process: they share the
 // prefix's wineserver.
 int appsUnderWine = 0;
 
+// "build/dist/Tessel/" names the folder "Tessel" too.
 fs::path WithoutTrailingSlash(const fs::path& folder) {
   return folder.has_filename() ? folder : folder.parent_path();
 }
@@ -72,14 +72,16 @@ std::optional<fs::path> WindowsBuild() {
 fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
 
 void EndWineServer(const fs::path& build) {
-  const std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
+  // Prepared before the fork, as in Start.
+  std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
+  char* env[] = {prefix.data(), nullptr};
+  char* argv[] = {const_cast<char*>("wineserver"), const_cast<char*>("-k"), nullptr};
   pid_t child = ::fork();
   if (child == 0) {
-    ::putenv(const_cast<char*>(prefix.c_str()));
     int null = ::open("/dev/null", O_RDWR);
     ::dup2(null, 1);
     ::dup2(null, 2);
-    ::execlp("wineserver", "wineserver", "-k", static_cast<char*>(nullptr));
+    ::execvpe(argv[0], argv, env);
     ::_exit(127);
   }
   if (child > 0) {
