@@ -267,6 +267,16 @@ struct Game {
     return image;
   }
 
+  // The leaders file once it no longer holds `table`.
+  std::string WaitForTableOtherThan(const std::string& table) {
+    std::string saved;
+    app.WaitUntil("the leaders file to be rewritten", 10s, [&] {
+      saved = app.ReadFile(kLeadersFile);
+      return saved != table;
+    });
+    return saved;
+  }
+
   // Waits until the board is full and holds no group, and a whole tick has
   // passed without any change: then it is at rest.
   Board WaitForRest() {
@@ -426,11 +436,7 @@ TEST(TesselPlay, EnterTakesTheNameWritesTheTableShowsItAndTheNextGameReadsTheFil
   g.x.Type("qwertyuiopasdfgh");
   g.x.TapKey(XK_Return);
 
-  std::string saved;
-  g.app.WaitUntil("the leaders file to be rewritten", 5s, [&] {
-    saved = g.app.ReadFile(kLeadersFile);
-    return saved != kLowTable;
-  });
+  const std::string saved = g.WaitForTableOtherThan(kLowTable);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(saved, m, std::regex("(0|[1-9][0-9]*) ZX1QWERTYUIOPAS\r\n([\\s\\S]*)")))
       << e2e::Printable(saved);
@@ -486,11 +492,7 @@ TEST(TesselLocale, ALatinSystemFindsSavesAndRereadsTheTable) {
   g.x.TapKey(XK_Return);
   g.x.Type("latin");
   g.x.TapKey(XK_Return);
-  std::string saved;
-  g.app.WaitUntil("the leaders file to be rewritten", 10s, [&] {
-    saved = g.app.ReadFile(kLeadersFile);
-    return saved != kLowTable;
-  });
+  const std::string saved = g.WaitForTableOtherThan(kLowTable);
   EXPECT_TRUE(
       std::regex_match(saved, std::regex("(0|[1-9][0-9]*) LATIN\r\n-10 ANNA\r\n[\\s\\S]*-90 KIRA\r\n")))
       << e2e::Printable(saved);
