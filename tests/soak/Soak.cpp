@@ -159,9 +159,10 @@ class Soak {
     return false;
   }
 
+  // Wine may first have to make its prefix, which takes a while.
   WindowId FindWindow() {
     WindowId found = 0;
-    app_.WaitUntil("a window of " + app_.Name(), 30s, [&] {
+    app_.WaitUntil("a window of " + app_.Name(), 120s, [&] {
       for (WindowId w : x_.TitledWindows()) {
         if (HasProgramTitle(x_.Title(w))) found = w;
       }
@@ -363,7 +364,9 @@ class Soak {
 
 int main(int argc, char** argv) {
   const Program game{false, GAME_DIST, "Game.exe", {"Game gfx engine", "FPS: "}};
-  const Program tessel{true, TESSEL_DIST, "Tessel.exe", {"Gemora  от Vardelin"}};
+  // Only the Latin start of Tessel's caption: under Wine the rest shows in
+  // whatever code page the prefix has.
+  const Program tessel{true, TESSEL_DIST, "Tessel.exe", {"Gemora  "}};
   const std::string which = argc > 1 ? argv[1] : "";
   const long seconds = argc > 2 ? std::atol(argv[2]) : 0;
   if ((which != "game" && which != "tessel") || seconds <= 0) {
