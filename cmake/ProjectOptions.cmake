@@ -38,3 +38,13 @@ function(add_game_program target folder)
     set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   endif()
 endfunction()
+
+# The sanitize preset: AddressSanitizer and UndefinedBehaviorSanitizer on
+# everything built here, libraries, tests and programs alike; the first
+# error ends the process. With clang it also builds the fuzz targets.
+option(GEMS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(GEMS_SANITIZE)
+  set(sanitizer_flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${sanitizer_flags})
+  add_link_options(${sanitizer_flags})
+endif()

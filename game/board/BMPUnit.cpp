@@ -3,13 +3,18 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
+// The oldest info header that carries the fields read here; the larger
+// ones that image editors write (52, 56, 108, 124 bytes) begin the same way.
+constexpr uint32_t kSmallestInfoHeader = 40;
+constexpr uint64_t kTableEntrySize = 4;
 // The pictures become textures whose sides are given in 16 bits.
 constexpr int32_t kLargestSide = 65535;
+constexpr uint64_t kLargestBuffer = 0x7FFFFFFF;
 
 uint32_t Read32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
@@ -31,8 +36,8 @@ bool ReadExactly(HANDLE file, void* buffer, size_t size) {
   return true;
 }
 
-// Skips the colour table that sits between the headers and the pixels; the
-// game's pictures have none, and a true-colour image does not use it.
+// Skips what lies between the headers and the pixel data: the rest of a
+// larger info header, the colour table, any gap the file leaves.
 bool SkipBytes(HANDLE file, uint32_t count) {
   uint8_t scratch[4096];
   while (count > 0) {
@@ -64,10 +69,15 @@ class ReadOnlyFile {
 std::optional<BmpImage> LoadBmpImage(const char* fileName) {
   ReadOnlyFile file(fileName);
   if (!file.IsOpen()) return std::nullopt;
+  LARGE_INTEGER fileSizeField{};
+  if (!GetFileSizeEx(file.Handle(), &fileSizeField) || fileSizeField.QuadPart < 0) return std::nullopt;
+  const auto fileSize = static_cast<uint64_t>(fileSizeField.QuadPart);
 
-  uint8_t headers[kFileHeaderSize + kInfoHeaderSize];
+  uint8_t headers[kFileHeaderSize + kSmallestInfoHeader];
   if (!ReadExactly(file.Handle(), headers, sizeof headers)) return std::nullopt;
+  const uint32_t pixelOffset = Read32(headers + 10);
   const uint8_t* info = headers + kFileHeaderSize;
+  const uint32_t infoSize = Read32(info);
   const auto width = static_cast<int32_t>(Read32(info + 4));
   const auto height = static_cast<int32_t>(Read32(info + 8));
   const uint16_t bitsPerPixel = Read16(info + 14);
@@ -76,22 +86,38 @@ std::optional<BmpImage> LoadBmpImage(const char* fileName) {
   const uint32_t coloursUsed = Read32(info + 32);
 
   // Only what the game draws: bottom-up rows of 3-byte pixels.
-  if (bitsPerPixel != 24 || compression != 0) return std::nullopt;
+  if (infoSize < kSmallestInfoHeader || bitsPerPixel != 24 || compression != 0) return std::nullopt;
   if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return std::nullopt;
 
   // Each row is padded to a multiple of four bytes.
   const uint64_t rowBytes = (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3};
   const uint64_t dataSize = rowBytes * static_cast<uint64_t>(height);
   const uint64_t pixelCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
-  if (dataSize > 0x7FFFFFFF || pixelCount * 4 > 0x7FFFFFFF) return std::nullopt;
+  if (dataSize > kLargestBuffer || pixelCount * 4 > kLargestBuffer) return std::nullopt;
   // A declared size smaller than the rows need means the data are short.
   if (imageSize != 0 && imageSize < dataSize) return std::nullopt;
 
-  if (!SkipBytes(file.Handle(), coloursUsed)) return std::nullopt;
-  std::vector<uint8_t> data(static_cast<size_t>(dataSize));
+  // The pixel data start where the file header says, which must be past the
+  // info header and the colour table of four-byte entries; all of the
+  // declared data must be in the file. Checked before anything is reserved,
+  // so a header cannot make the loader allocate more than the file holds.
+  const uint64_t tableEnd = kFileHeaderSize + uint64_t{infoSize} + kTableEntrySize * coloursUsed;
+  const uint64_t declaredSize = imageSize != 0 ? imageSize : dataSize;
+  if (pixelOffset < tableEnd || uint64_t{pixelOffset} + declaredSize > fileSize) return std::nullopt;
+
+  if (!SkipBytes(file.Handle(), pixelOffset - static_cast<uint32_t>(sizeof headers))) return std::nullopt;
+  // A 32-bit process may still be refused a large block; that picture is
+  // then none like any other the game cannot use.
+  std::vector<uint8_t> data;
+  BmpImage image{width, height, {}};
+  try {
+    data.resize(static_cast<size_t>(dataSize));
+    image.pixels.resize(static_cast<size_t>(pixelCount) * 4);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
   if (!ReadExactly(file.Handle(), data.data(), data.size())) return std::nullopt;
 
-  BmpImage image{width, height, std::vector<uint8_t>(static_cast<size_t>(pixelCount) * 4)};
   const uint8_t* key = data.data();  // pixel 0: blue, green, red
   uint8_t* out = image.pixels.data();
   for (int32_t row = 0; row < height; ++row) {

@@ -16,6 +16,9 @@ struct BmpImage {
 };
 
 // Loads a bottom-up, uncompressed 24-bit bitmap with a positive width and
-// height. Anything else, a file cut short, or sizes that do not fit gives
-// none; nothing is read past what the file holds.
+// height, with an info header of 40 bytes or more and any colour table, its
+// pixels read from the offset the file header gives. Anything else, a file
+// shorter than its headers declare, or sizes that do not fit gives none;
+// nothing is reserved before the file is known to hold what its headers
+// declare, and nothing is read past what the file holds.
 std::optional<BmpImage> LoadBmpImage(const char* fileName);

@@ -176,6 +176,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
 BOOL FlushFileBuffers(HANDLE file);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL CloseHandle(HANDLE object);
 BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
 BOOL DeleteFileA(LPCSTR fileName);

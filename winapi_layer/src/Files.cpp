@@ -189,6 +189,19 @@ BOOL FlushFileBuffers(HANDLE file) {
   return TRUE;
 }
 
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
+  FileRecord* record = Lookup(file);
+  if (!record) return FALSE;
+  if (size == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  struct stat st;
+  if (::fstat(record->fd, &st) != 0) return Fail(errno, record->hostPath);
+  size->QuadPart = static_cast<LONGLONG>(st.st_size);
+  return TRUE;
+}
+
 BOOL CloseHandle(HANDLE object) {
   FileRecord* record = Lookup(object);
   if (!record) return FALSE;

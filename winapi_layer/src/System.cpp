@@ -14,6 +14,18 @@
 #include "Cp1251.h"
 #include "Process.h"
 
+// A build with AddressSanitizer checks for leaks when the process ends.
+#if defined(__SANITIZE_ADDRESS__)
+#define LAYER_CHECKS_LEAKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LAYER_CHECKS_LEAKS 1
+#endif
+#endif
+#ifdef LAYER_CHECKS_LEAKS
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 
 std::vector<void (*)()>& ExitActions() {
@@ -121,5 +133,10 @@ void ExitProcess(UINT exitCode) {
   auto& actions = ExitActions();
   for (auto it = actions.rbegin(); it != actions.rend(); ++it) (*it)();
   std::fflush(nullptr);
+#ifdef LAYER_CHECKS_LEAKS
+  // _exit skips the check the sanitizer makes at a normal end; a leak ends
+  // the process here with the sanitizer's report and exit status instead.
+  __lsan_do_leak_check();
+#endif
   ::_exit(static_cast<int>(exitCode & 0xFF));
 }

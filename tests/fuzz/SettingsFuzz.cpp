@@ -1,0 +1,167 @@
+// The layer's INI reader and Game's settings reader on any INI text.
+// Promises:
+// - parsing keeps names trimmed and free of line breaks, key names free of
+//   '=', and every name and value inside the text; writing the parsed
+//   sections out again and parsing that gives the same sections;
+// - a query answers into a buffer of any size without passing its end, with
+//   a zero after the text; a value found in the file is that value, cut to
+//   the buffer; a missing one is the default, its trailing spaces dropped;
+// - LoadSettings, which reads the file beside the program through the
+//   system call, sets each setting to the digits of what the parsed text
+//   gives for its key, or to its default when the key is missing.
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Cp1251.h"
+#include "FuzzCheck.h"
+#include "GameEngine.h"
+#include "MyUtils.h"
+#include "ProfileText.h"
+
+namespace {
+
+using winlayer::ProfileSection;
+
+bool Inside(std::string_view part, std::string_view text) {
+  return part.empty() ||
+         (part.data() >= text.data() && part.data() + part.size() <= text.data() + text.size());
+}
+
+bool Trimmed(std::string_view name) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+  return name.empty() || (!blank(name.front()) && !blank(name.back()));
+}
+
+std::string Serialize(const std::vector<ProfileSection>& sections) {
+  std::string text;
+  for (const ProfileSection& section : sections) {
+    text.append("[").append(section.name).append("]\r\n");
+    for (const auto& entry : section.entries)
+      text.append(entry.name).append("=\"").append(entry.value).append("\"\n");
+  }
+  return text;
+}
+
+bool SameSections(const std::vector<ProfileSection>& a, const std::vector<ProfileSection>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i].name != b[i].name || a[i].entries.size() != b[i].entries.size()) return false;
+    for (size_t j = 0; j < a[i].entries.size(); ++j) {
+      if (a[i].entries[j].name != b[i].entries[j].name || a[i].entries[j].value != b[i].entries[j].value)
+        return false;
+    }
+  }
+  return true;
+}
+
+std::string UpToZero(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+
+// One query into a buffer of exactly `size` bytes; the text it answers.
+std::string Ask(const std::vector<ProfileSection>& sections, const char* section, const char* key,
+                const char* defaultText, uint32_t size, bool* fromFile = nullptr) {
+  std::vector<char> buffer(size);
+  const auto answer = winlayer::AnswerProfileQuery(sections, section, key, defaultText, buffer.data(), size);
+  FUZZ_CHECK(answer.count < size && buffer[answer.count] == '\0', "no zero after the answer");
+  if (fromFile) *fromFile = answer.fromFile;
+  return std::string(buffer.data(), answer.count);
+}
+
+// The value query's promise for one section and key.
+void CheckValueQuery(const std::vector<ProfileSection>& sections, const std::string& section,
+                     const std::string& key, uint32_t size) {
+  bool fromFile = false;
+  const std::string answer = Ask(sections, section.c_str(), key.c_str(), " default ", size, &fromFile);
+  if (!fromFile) {
+    FUZZ_CHECK(answer == std::string(" default").substr(0, size - 1),
+               "a missing key did not give the default");
+    return;
+  }
+  bool isValue = false;
+  for (const ProfileSection& s : sections) {
+    for (const auto& entry : s.entries) {
+      std::string value = UpToZero(entry.value);
+      isValue = isValue || answer == value.substr(0, size - 1);
+    }
+  }
+  FUZZ_CHECK(isValue, "the answer \"" + answer + "\" is no value of the file");
+}
+
+// The INI file beside the program, as LoadSettings names it. On the host it
+// is made a link to a file in the scratch directory, which is in memory
+// where that can be.
+const std::string& SettingsPath() {
+  static const std::string path = [] {
+    std::string name = ChangeFileExtension(ProgramPath(), ".INI");
+    FUZZ_CHECK(!name.empty(), "the fuzz target's name needs an extension for its INI file");
+    auto host = std::filesystem::read_symlink("/proc/self/exe").replace_extension(".INI");
+    std::filesystem::remove(host);
+    std::filesystem::create_symlink(fuzzcheck::ScratchDir() + "/settings.INI", host);
+    return name;
+  }();
+  return path;
+}
+
+void WriteSettings(const std::string& text) {
+  HANDLE file = CreateFileA(SettingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  FUZZ_CHECK(file != INVALID_HANDLE_VALUE &&
+                 WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                 written == text.size() && CloseHandle(file),
+             "cannot write " + SettingsPath());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  fuzzcheck::Input input(bytes, size);
+  const uint32_t bufferSize = 1 + input.Byte() % 48;
+  const std::string text = input.Rest();
+
+  const std::vector<ProfileSection> sections = winlayer::ParseProfile(text);
+  for (const ProfileSection& section : sections) {
+    FUZZ_CHECK(Inside(section.name, text) && Trimmed(section.name), "section name out of place or untrimmed");
+    FUZZ_CHECK(section.name.find_first_of("\r\n]") == std::string_view::npos,
+               "section name holds ] or a break");
+    for (const auto& entry : section.entries) {
+      FUZZ_CHECK(Inside(entry.name, text) && Inside(entry.value, text), "entry outside the text");
+      FUZZ_CHECK(Trimmed(entry.name) && entry.name.find_first_of("\r\n=") == std::string_view::npos &&
+                     !entry.name.starts_with(';'),
+                 "key name untrimmed, or holding = or a break, or a comment");
+      FUZZ_CHECK(entry.value.find_first_of("\r\n") == std::string_view::npos, "value holds a line break");
+    }
+  }
+  const std::string again = Serialize(sections);
+  FUZZ_CHECK(SameSections(winlayer::ParseProfile(again), sections), "written out and read again, it differs");
+
+  // Lists, and values by the names the file has and by the settings' names.
+  for (uint32_t listSize : {bufferSize, 2048u}) {
+    Ask(sections, nullptr, nullptr, "", listSize);
+    Ask(sections, "Options", nullptr, "", listSize);
+  }
+  CheckValueQuery(sections, "Options", "Width", bufferSize);
+  if (!sections.empty()) {
+    const std::string section = UpToZero(sections.front().name);
+    CheckValueQuery(sections, section, "Width", bufferSize);
+    if (!sections.front().entries.empty())
+      CheckValueQuery(sections, section, UpToZero(sections.front().entries.back().name), bufferSize);
+  }
+
+  // Game's settings from the same text in the file beside the program. The
+  // system call reads a file that starts with a UTF-8 mark as UTF-8.
+  WriteSettings(text);
+  LoadSettings();
+  const std::string asRead =
+      text.starts_with("\xEF\xBB\xBF") ? cp1251::FromUtf8(std::string_view(text).substr(3)) : text;
+  const auto parsed = winlayer::ParseProfile(asRead);
+  auto setting = [&](const char* key, const char* defaultText) {
+    return TextToNum(Ask(parsed, "Options", key, defaultText, 2048));
+  };
+  FUZZ_CHECK(Width == setting("Width", "640"), "Width " + NumToText(Width));
+  FUZZ_CHECK(Height == setting("Height", "480"), "Height " + NumToText(Height));
+  FUZZ_CHECK(BitsPerPixel == setting("BitsPerPixel", "32"), "BitsPerPixel " + NumToText(BitsPerPixel));
+  FUZZ_CHECK(FullScreen == (setting("FullScreen", "0") != 0), "FullScreen");
+  return 0;
+}
