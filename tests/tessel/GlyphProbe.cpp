@@ -29,7 +29,8 @@ int main() {
                                 nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 1;
   HDC dc = GetDC(window);
-  SelectObject(dc, CreateScreenFont());
+  HFONT font = CreateScreenFont();
+  HGDIOBJ previous = SelectObject(dc, font);
 
   const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
   for (UINT code = 32; code < 128; ++code) {
@@ -39,6 +40,8 @@ int main() {
                 metrics.gmBlackBoxX);
   }
   std::fflush(stdout);
+  SelectObject(dc, previous);
+  DeleteObject(font);
   ReleaseDC(window, dc);
   DestroyWindow(window);
   return 0;
