@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -68,6 +69,39 @@ std::optional<fs::path> WindowsBuild() {
   if (build == nullptr || *build == '\0') return std::nullopt;
   return WithoutTrailingSlash(build);
 }
+
+std::optional<std::string> WhyWineCannotRun() {
+  static const std::optional<std::string> why = []() -> std::optional<std::string> {
+    FILE* pipe = ::popen("wine --version 2>&1", "r");
+    if (pipe == nullptr) return std::string("wine could not be started: ") + std::strerror(errno);
+    std::string said;
+    char chunk[256];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) said.append(chunk, got);
+    const int status = ::pclose(pipe);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+    return said.empty() ? "wine --version failed" : said;
+  }();
+  return why;
+}
+
+namespace {
+
+class SkipWhereWineCannotRun : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!UnderWine()) return;
+    if (const auto why = WhyWineCannotRun()) {
+      std::cout << "Skipped: Wine cannot run on this machine, so the Windows build is not tested here: "
+                << *why << std::endl;
+      std::exit(kSkippedExitCode);
+    }
+  }
+};
+[[maybe_unused]] ::testing::Environment* const skipWhereWineCannotRun =
+    ::testing::AddGlobalTestEnvironment(new SkipWhereWineCannotRun);
+
+}  // namespace
 
 fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
 

@@ -46,6 +46,13 @@ struct StartOptions {
 // there, under Wine, in the private Wine prefix "wine-prefix" inside it.
 std::optional<std::filesystem::path> WindowsBuild();
 inline bool UnderWine() { return WindowsBuild().has_value(); }
+// Why Wine cannot run on this machine (what `wine --version` said: a kernel
+// without 32-bit support refuses Wine's loader), or nothing when it can.
+// Asked once per process. Under Wine a test program that links the harness
+// then runs none of its tests: it says why and ends with kSkippedExitCode,
+// which ctest counts as skipped.
+std::optional<std::string> WhyWineCannotRun();
+inline constexpr int kSkippedExitCode = 77;
 // The Wine prefix of the Windows build `build`.
 std::filesystem::path WinePrefix(const std::filesystem::path& build);
 // Ends the prefix's wineserver and with it every process of the prefix.

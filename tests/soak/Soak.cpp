@@ -378,6 +378,12 @@ int main(int argc, char** argv) {
   const unsigned seed =
       seedText && *seedText ? static_cast<unsigned>(std::atol(seedText)) : std::random_device{}();
   const Program& program = which == "game" ? game : tessel;
+  if (e2e::UnderWine()) {
+    if (const auto why = e2e::WhyWineCannotRun()) {
+      std::printf("soak skipped: Wine cannot run on this machine: %s\n", why->c_str());
+      return e2e::kSkippedExitCode;
+    }
+  }
   std::printf("soak: %s for %ld s, seed %u%s\n", program.executable, seconds, seed,
               e2e::UnderWine() ? ", under Wine" : "");
   std::fflush(stdout);
