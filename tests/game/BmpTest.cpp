@@ -45,31 +45,18 @@ std::string Bitmap(int32_t width, int32_t height, const std::vector<Rgb>& pixels
                    uint32_t extra = 0) {
   const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
   const uint32_t offset = 54 + extra, size = rowBytes * static_cast<uint32_t>(height);
-  std::string out(offset, '\xEE');
-  auto put = [&out](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  out[0] = 'B', out[1] = 'M';
-  for (auto [at, v] : Fields{{2, offset + size},
-                             {6, 0},
-                             {10, offset},
-                             {14, 40},
-                             {18, static_cast<uint32_t>(width)},
-                             {22, static_cast<uint32_t>(height)},
-                             {26, 1 | 24 << 16},
-                             {30, 0},
-                             {34, size},
-                             {38, 2835},
-                             {42, 2835},
-                             {46, 0},
-                             {50, 0}})
-    put(at, v);
+  std::string out = "BM";
+  // One plane of 24 bits a pixel, uncompressed, no colours used.
+  for (uint32_t v : {offset + size, 0u, offset, 40u, static_cast<uint32_t>(width),
+                     static_cast<uint32_t>(height), 1u | 24u << 16, 0u, size, 2835u, 2835u, 0u, 0u})
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i));
+  out.resize(offset, '\xEE');
   for (size_t p = 0; p < pixels.size(); ++p) {
-    out +=
-        {static_cast<char>(pixels[p][2]), static_cast<char>(pixels[p][1]), static_cast<char>(pixels[p][0])};
+    for (int c = 2; c >= 0; --c) out += static_cast<char>(pixels[p][c]);
     if ((p + 1) % width == 0) out.append(rowBytes - width * 3, '\xAB');
   }
-  for (auto [at, v] : fields) put(at, v);
+  for (auto [at, v] : fields)
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (8 * i));
   return out;
 }
 
@@ -90,23 +77,13 @@ class BmpLoading : public ::testing::Test {
 
 TEST_F(BmpLoading, RowsBecomeRgbaWithExactlyTheFirstPixelsColourTransparent) {
   // Five pixels take 15 bytes of a 16-byte row; a size field of 0 stands for
-  // the rows' size.
+  // the rows' size. Bottom row first.
   const Rgb key{10, 200, 30};
-  auto image = Load(Bitmap(5, 2,
-                           {key,
-                            {11, 200, 30},
-                            {10, 199, 30},
-                            {10, 200, 31},
-                            {1, 2, 3},  // bottom row
-                            {4, 5, 6},
-                            key,
-                            {255, 255, 255},
-                            key,
-                            {0, 0, 0}},
-                           {{34, 0}}));
+  const std::vector<Rgb> rows = {key,       {11, 200, 30}, {10, 199, 30},   {10, 200, 31}, {1, 2, 3},
+                                 {4, 5, 6}, key,           {255, 255, 255}, key,           {0, 0, 0}};
+  auto image = Load(Bitmap(5, 2, rows, {{34, 0}}));
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->width, 5);
-  EXPECT_EQ(image->height, 2);
+  EXPECT_EQ(std::pair(image->width, image->height), std::pair(5, 2));
   EXPECT_EQ(image->pixels,
             (std::vector<uint8_t>{10,  200, 30,  0,   11, 200, 30, 255, 10, 199, 30, 255, 10, 200,
                                   31,  255, 1,   2,   3,  255, 4,  5,   6,  255, 10, 200, 30, 0,
@@ -132,54 +109,36 @@ TEST_F(BmpLoading, PixelsStartAtARealOffsetElseAfterTheInfoHeaderAndTheBytesSetA
                         {"124-byte info header", {{14, 124}}, 84},
                         {"one-entry colour table", {{46, 1}}, 4}}) {
     auto image = Load(Bitmap(2, 2, picture, c.fields, c.extra));
-    if (!image) {
-      ADD_FAILURE() << c.what << ": none";
-      continue;
-    }
-    EXPECT_EQ(image->width, 2) << c.what;
-    EXPECT_EQ(image->height, 2) << c.what;
-    EXPECT_EQ(image->pixels, expected) << c.what;
+    EXPECT_EQ(image ? image->pixels : std::vector<uint8_t>{}, expected) << c.what;
   }
 }
 
-TEST_F(BmpLoading, MissingShortAndUnusableFilesGiveNone) {
+TEST_F(BmpLoading, MissingShortAndUnusableFilesGiveNoneAndReserveNoMoreThanTheFileHolds) {
   EXPECT_FALSE(LoadBmpImage((dir / "no such picture.bmp").string().c_str()));
-  const std::string good = Bitmap(2, 2, std::vector<Rgb>(4, {1, 2, 3}));
-  struct Case {
-    const char* what;
-    Fields fields;
-    size_t keep = 70;  // bytes of the file kept
-  };
-  for (const Case& c : {Case{"empty file", {}, 0},
-                        {"cut inside the headers", {}, 30},
-                        {"last byte of the pixel data missing", {}, 69},
-                        {"32 bits a pixel", {{28, 32}}},
-                        {"8 bits a pixel", {{28, 8}}},
-                        {"compressed", {{30, 1}}},
-                        {"top-down", {{22, static_cast<uint32_t>(-2)}}},
-                        {"no width", {{18, 0}}},
-                        {"declared data shorter than the rows", {{34, 12}}},
-                        {"more data declared than the file holds, though the rows are there", {{34, 20}}},
-                        {"too wide for a texture", {{18, 65536}}},
-                        {"sizes that would overflow", {{18, 0x7FFFFFFF}}}}) {
-    std::string bytes = good;
-    for (auto [at, v] : c.fields)
-      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
-    EXPECT_FALSE(Load(bytes.substr(0, c.keep))) << c.what;
-  }
-}
-
-TEST_F(BmpLoading, HeadersDeclaringMoreThanTheFileHoldsReserveNoMoreThanTheFile) {
+  const std::vector<Rgb> four(4, {1, 2, 3});
+  const std::string good = Bitmap(2, 2, four);
   struct Case {
     const char* what;
     std::string bytes;
   };
   for (const Case& c :
-       {// 54 bytes declaring 65535 x 8191 pixels.
-        Case{"image size 0", Bitmap(65535, 8191, {}, {{34, 0}})},
-        {"image size given", Bitmap(65535, 8191, {})},
-        {"offset zero", Bitmap(65535, 8191, {}, {{10, 0}})},
-        {"all bytes set aside", Bitmap(2, 2, std::vector<Rgb>(4), {{10, 0}, {46, 0xFFFFFFFF}})},
+       {Case{"empty file", ""},
+        {"cut inside the headers", good.substr(0, 30)},
+        {"last byte of the pixel data missing", good.substr(0, good.size() - 1)},
+        {"32 bits a pixel", Bitmap(2, 2, four, {{28, 32}})},
+        {"8 bits a pixel", Bitmap(2, 2, four, {{28, 8}})},
+        {"compressed", Bitmap(2, 2, four, {{30, 1}})},
+        {"top-down", Bitmap(2, 2, four, {{22, static_cast<uint32_t>(-2)}})},
+        {"no width", Bitmap(2, 2, four, {{18, 0}})},
+        {"declared data shorter than the rows", Bitmap(2, 2, four, {{34, 12}})},
+        {"more data declared than the file holds, the rows there", Bitmap(2, 2, four, {{34, 20}})},
+        {"too wide for a texture, all rows there", Bitmap(65536, 1, std::vector<Rgb>(65536))},
+        {"sizes that would overflow", Bitmap(2, 2, four, {{18, 0x7FFFFFFF}})},
+        {"all bytes set aside", Bitmap(2, 2, four, {{10, 0}, {46, 0xFFFFFFFF}})},
+        // 54 bytes declaring 65535 x 8191 pixels, 1.6 GB.
+        {"huge, image size 0", Bitmap(65535, 8191, {}, {{34, 0}})},
+        {"huge, image size given", Bitmap(65535, 8191, {})},
+        {"huge, offset zero", Bitmap(65535, 8191, {}, {{10, 0}})},
         {"half the rows", Bitmap(1000, 1000, std::vector<Rgb>(500 * 1000))}}) {
     EXPECT_FALSE(Load(c.bytes)) << c.what;
     EXPECT_LT(largestAllocation, 4096u) << c.what;
