@@ -1,17 +1,15 @@
 // Game's picture loader on any file. Whatever the bytes, the loader must not
 // crash, reserve more than the file can hold (libFuzzer's malloc limit), or
 // break its promises:
-// - the pixel data start at the file header's offset when that lies at or
-//   past the end of the info header (byte 54 at least) and the declared data
-//   fit in the file from there, else right after the 40-byte info header and
-//   the colours-used count of bytes;
 // - an accepted picture is an uncompressed 24-bit one with sides of 1 to
-//   65535, width x height x 4 bytes of pixels, the colours of the file's
-//   rows from that start, and alpha 0 exactly where a pixel has pixel 0's
-//   colour, else 255;
+//   65535, width x height x 4 bytes of pixels, the colours of the file's rows
+//   from where they start (below), and alpha 0 exactly where a pixel has
+//   pixel 0's colour, else 255;
 // - a picture is accepted only when the file holds all of its declared pixel
-//   data from that start, and every plain picture that does is accepted,
-//   whatever the rest of its headers say.
+//   data from there, and every plain picture that does is accepted.
+// The data start at the file header's offset when that is at or past the end
+// of the info header (byte 54 at least) and the data fit from there, else
+// right after the 40-byte info header and the colours-used count of bytes.
 #include <algorithm>
 #include <cstring>
 #include <string>
