@@ -2,16 +2,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
-// The oldest info header that carries the fields read here; the larger
+// The fields read here are those of the 40-byte info header; the larger
 // ones that image editors write (52, 56, 108, 124 bytes) begin the same way.
-constexpr uint32_t kSmallestInfoHeader = 40;
-constexpr uint64_t kTableEntrySize = 4;
+constexpr size_t kInfoHeaderRead = 40;
+constexpr uint64_t kHeadersRead = kFileHeaderSize + kInfoHeaderRead;
 // The pictures become textures whose sides are given in 16 bits.
 constexpr int32_t kLargestSide = 65535;
 constexpr uint64_t kLargestBuffer = 0x7FFFFFFF;
@@ -38,10 +39,10 @@ bool ReadExactly(HANDLE file, void* buffer, size_t size) {
 
 // Skips what lies between the headers and the pixel data: the rest of a
 // larger info header, the colour table, any gap the file leaves.
-bool SkipBytes(HANDLE file, uint32_t count) {
+bool SkipBytes(HANDLE file, uint64_t count) {
   uint8_t scratch[4096];
   while (count > 0) {
-    uint32_t chunk = count < sizeof scratch ? count : static_cast<uint32_t>(sizeof scratch);
+    size_t chunk = count < sizeof scratch ? static_cast<size_t>(count) : sizeof scratch;
     if (!ReadExactly(file, scratch, chunk)) return false;
     count -= chunk;
   }
@@ -73,7 +74,7 @@ std::optional<BmpImage> LoadBmpImage(const char* fileName) {
   if (!GetFileSizeEx(file.Handle(), &fileSizeField) || fileSizeField.QuadPart < 0) return std::nullopt;
   const auto fileSize = static_cast<uint64_t>(fileSizeField.QuadPart);
 
-  uint8_t headers[kFileHeaderSize + kSmallestInfoHeader];
+  uint8_t headers[kHeadersRead];
   if (!ReadExactly(file.Handle(), headers, sizeof headers)) return std::nullopt;
   const uint32_t pixelOffset = Read32(headers + 10);
   const uint8_t* info = headers + kFileHeaderSize;
@@ -86,7 +87,7 @@ std::optional<BmpImage> LoadBmpImage(const char* fileName) {
   const uint32_t coloursUsed = Read32(info + 32);
 
   // Only what the game draws: bottom-up rows of 3-byte pixels.
-  if (infoSize < kSmallestInfoHeader || bitsPerPixel != 24 || compression != 0) return std::nullopt;
+  if (bitsPerPixel != 24 || compression != 0) return std::nullopt;
   if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return std::nullopt;
 
   // Each row is padded to a multiple of four bytes.
@@ -97,15 +98,20 @@ std::optional<BmpImage> LoadBmpImage(const char* fileName) {
   // A declared size smaller than the rows need means the data are short.
   if (imageSize != 0 && imageSize < dataSize) return std::nullopt;
 
-  // The pixel data start where the file header says, which must be past the
-  // info header and the colour table of four-byte entries; all of the
-  // declared data must be in the file. Checked before anything is reserved,
-  // so a header cannot make the loader allocate more than the file holds.
-  const uint64_t tableEnd = kFileHeaderSize + uint64_t{infoSize} + kTableEntrySize * coloursUsed;
+  // The pixel data start at the file header's offset when that is where a
+  // bitmap from an image editor keeps them: past the info header, however
+  // large, and with all of the declared data in the file from there. Any
+  // other offset (0, inside the headers, past the end) is not one: the data
+  // then follow the 40-byte info header and as many bytes as the colours-used
+  // field counts. Checked before anything is reserved, so that a header
+  // cannot make the loader allocate more than the file holds.
   const uint64_t declaredSize = imageSize != 0 ? imageSize : dataSize;
-  if (pixelOffset < tableEnd || uint64_t{pixelOffset} + declaredSize > fileSize) return std::nullopt;
+  const uint64_t infoEnd = std::max(kFileHeaderSize + uint64_t{infoSize}, kHeadersRead);
+  const bool offsetFits = pixelOffset >= infoEnd && uint64_t{pixelOffset} + declaredSize <= fileSize;
+  const uint64_t pixelStart = offsetFits ? pixelOffset : kHeadersRead + coloursUsed;
+  if (pixelStart + declaredSize > fileSize) return std::nullopt;
 
-  if (!SkipBytes(file.Handle(), pixelOffset - static_cast<uint32_t>(sizeof headers))) return std::nullopt;
+  if (!SkipBytes(file.Handle(), pixelStart - kHeadersRead)) return std::nullopt;
   // A 32-bit process may still be refused a large block; that picture is
   // then none like any other the game cannot use.
   std::vector<uint8_t> data;

@@ -15,10 +15,17 @@ struct BmpImage {
   std::vector<uint8_t> pixels;
 };
 
-// Loads a bottom-up, uncompressed 24-bit bitmap with a positive width and
-// height, with an info header of 40 bytes or more and any colour table, its
-// pixels read from the offset the file header gives. Anything else, a file
-// shorter than its headers declare, or sizes that do not fit gives none;
-// nothing is reserved before the file is known to hold what its headers
+// Loads a bottom-up, uncompressed 24-bit bitmap whose width and height are 1
+// to 65535, its rows padded to four bytes. Nothing in the 14-byte file
+// header refuses a file, and 40 bytes are read as the info header whatever
+// size its first field gives. The pixel data start at the file header's
+// offset when that lies past the info header (at byte 54 or later) and the
+// declared data fit in the file from there, as they do in bitmaps with
+// larger info headers and colour tables; otherwise right after the 40-byte
+// info header and as many bytes as its colours-used field counts. Gives
+// none for a missing file, a file shorter than its two headers or than its
+// declared pixel data from where they start, a declared size smaller than
+// the rows, any other kind of pixels, or a block that cannot be reserved.
+// Nothing is reserved before the file is known to hold what its headers
 // declare, and nothing is read past what the file holds.
 std::optional<BmpImage> LoadBmpImage(const char* fileName);

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <array>
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "TestFiles.h"
+#include "TestSupport.h"
 
 // The largest single block asked of operator new while watched: what a
 // loading costs in memory, whatever the platform's allocator makes of it.
@@ -32,160 +33,116 @@ void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
-struct Px {
-  uint8_t r, g, b;
-};
+using Rgb = std::array<uint8_t, 3>;
+// 32-bit fields to overwrite: byte offset in the file, value.
+using Fields = std::vector<std::pair<size_t, uint32_t>>;
 
-// A 24-bit bitmap file, rows given bottom row first.
-struct BmpFile {
-  int32_t width = 0, height = 0;
-  uint32_t coloursUsed = 0;              // entries of four bytes in the colour table
-  uint32_t imageSizeField = 0xFFFFFFFF;  // the true size unless set
-  std::vector<Px> pixels = {};
-  uint32_t infoSize = 40;  // 108 and 124 for the headers image editors write
-  uint32_t gap = 0;        // bytes between the colour table and the pixel data
-
-  uint32_t PixelOffset() const { return 14 + infoSize + 4 * coloursUsed + gap; }
-
-  uint32_t RowBytes() const { return (static_cast<uint32_t>(width) * 3 + 3) & ~3u; }
-
-  // Everything before the pixel data.
-  std::vector<uint8_t> Headers() const {
-    const uint32_t size = RowBytes() * static_cast<uint32_t>(height);
-    std::vector<uint8_t> out = {'B', 'M'};
-    // The file header after "BM", then the first 40 bytes of the info
-    // header; one plane of 24 bits a pixel, no compression.
-    for (uint32_t v : {PixelOffset() + size, 0u, PixelOffset(), infoSize, static_cast<uint32_t>(width),
-                       static_cast<uint32_t>(height), 1u | 24u << 16, 0u,
-                       imageSizeField == 0xFFFFFFFF ? size : imageSizeField, 2835u, 2835u, coloursUsed, 0u})
-      for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    // The rest of a larger info header, the colour table and the gap, in
-    // bytes unlike any pixel's.
-    out.resize(PixelOffset(), 0xEE);
-    return out;
+// A plain 24-bit bitmap: a 40-byte info header, `extra` bytes of 0xEE before
+// the pixel data, which start where the file header says; then as many rows
+// as `pixels` fills, bottom row first, each padded with 0xAB. The fields
+// given are overwritten last.
+std::string Bitmap(int32_t width, int32_t height, const std::vector<Rgb>& pixels, const Fields& fields = {},
+                   uint32_t extra = 0) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t offset = 54 + extra, size = rowBytes * static_cast<uint32_t>(height);
+  std::string out = "BM";
+  // One plane of 24 bits a pixel, uncompressed, no colours used.
+  for (uint32_t v : {offset + size, 0u, offset, 40u, static_cast<uint32_t>(width),
+                     static_cast<uint32_t>(height), 1u | 24u << 16, 0u, size, 2835u, 2835u, 0u, 0u})
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(v >> (8 * i));
+  out.resize(offset, '\xEE');
+  for (size_t p = 0; p < pixels.size(); ++p) {
+    for (int c = 2; c >= 0; --c) out += static_cast<char>(pixels[p][c]);
+    if ((p + 1) % width == 0) out.append(rowBytes - width * 3, '\xAB');
   }
-
-  std::vector<uint8_t> Bytes() const {
-    const uint32_t rowBytes = RowBytes();
-    std::vector<uint8_t> out = Headers();
-    for (int32_t y = 0, p = 0; y < height; ++y) {
-      const size_t start = out.size();
-      for (int32_t x = 0; x < width; ++x, ++p) {
-        const Px px = p < static_cast<int32_t>(pixels.size()) ? pixels[p] : Px{0, 0, 0};
-        out.insert(out.end(), {px.b, px.g, px.r});
-      }
-      out.resize(start + rowBytes, 0xAB);
-    }
-    return out;
-  }
-};
+  for (auto [at, v] : fields)
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (8 * i));
+  return out;
+}
 
 class BmpLoading : public ::testing::Test {
  protected:
-  std::string path = ::testing::TempDir() + "bmp_test_image.bmp";
+  testsupport::ScratchDir dir{"bmp"};
 
-  std::optional<BmpImage> Load(const std::vector<uint8_t>& bytes) {
-    enginetest::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+  std::optional<BmpImage> Load(const std::string& bytes) {
+    const std::string path = (dir / "picture.bmp").string();
+    testsupport::WriteBytes(path, bytes);
     largestAllocation = 0;
     watchingAllocations = true;
     auto image = LoadBmpImage(path.c_str());
     watchingAllocations = false;
     return image;
   }
-  void TearDown() override { std::remove(path.c_str()); }
 };
 
-TEST_F(BmpLoading, FirstPixelsColourIsTransparentWhereverItStandsAndOnlyExactly) {
-  const Px key{10, 200, 30};
-  BmpFile bmp{.width = 4, .height = 2};
-  bmp.pixels = {key,       {11, 200, 30}, {10, 199, 30},   {10, 200, 31},  // bottom row
-                {1, 2, 3}, key,           {255, 255, 255}, key};           // top row
-  auto image = Load(bmp.Bytes());
+TEST_F(BmpLoading, RowsBecomeRgbaWithExactlyTheFirstPixelsColourTransparent) {
+  // Five pixels take 15 bytes of a 16-byte row; a size field of 0 stands for
+  // the rows' size. Bottom row first.
+  const Rgb key{10, 200, 30};
+  const std::vector<Rgb> rows = {key,       {11, 200, 30}, {10, 199, 30},   {10, 200, 31}, {1, 2, 3},
+                                 {4, 5, 6}, key,           {255, 255, 255}, key,           {0, 0, 0}};
+  auto image = Load(Bitmap(5, 2, rows, {{34, 0}}));
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->width, 4);
-  EXPECT_EQ(image->height, 2);
-  ASSERT_EQ(image->pixels.size(), 4u * 2 * 4);
-  const std::vector<uint8_t> alphas = {0, 255, 255, 255, 255, 0, 255, 0};
-  for (size_t i = 0; i < alphas.size(); ++i) EXPECT_EQ(image->pixels[i * 4 + 3], alphas[i]) << "pixel " << i;
+  EXPECT_EQ(std::pair(image->width, image->height), std::pair(5, 2));
+  EXPECT_EQ(image->pixels,
+            (std::vector<uint8_t>{10,  200, 30,  0,   11, 200, 30, 255, 10, 199, 30, 255, 10, 200,
+                                  31,  255, 1,   2,   3,  255, 4,  5,   6,  255, 10, 200, 30, 0,
+                                  255, 255, 255, 255, 10, 200, 30, 0,   0,  0,   0,  255}));
 }
 
-TEST_F(BmpLoading, PaddedRowsComeOutAsRedGreenBlueBottomRowFirstPastTheColourTable) {
-  // Five pixels take 15 bytes a row; the file pads each row to 16. A size
-  // field of 0 means the size the rows need.
-  BmpFile bmp{.width = 5, .height = 2, .coloursUsed = 8, .imageSizeField = 0};
-  for (uint8_t i = 0; i < 10; ++i) bmp.pixels.push_back({static_cast<uint8_t>(i * 20), i, 100});
-  auto image = Load(bmp.Bytes());
-  ASSERT_TRUE(image);
-  for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(image->pixels[i * 4 + 0], i * 20) << "pixel " << i;
-    EXPECT_EQ(image->pixels[i * 4 + 1], i) << "pixel " << i;
-    EXPECT_EQ(image->pixels[i * 4 + 2], 100) << "pixel " << i;
+TEST_F(BmpLoading, PixelsStartAtARealOffsetElseAfterTheInfoHeaderAndTheBytesSetAside) {
+  // Bottom row blue, top row red: the blue of pixel 0 is the transparent one.
+  const std::vector<uint8_t> expected = {0, 0, 255, 0, 0, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 255};
+  const std::vector<Rgb> picture = {{0, 0, 255}, {0, 0, 255}, {255, 0, 0}, {255, 0, 0}};
+  struct Case {
+    const char* what;
+    Fields fields;
+    uint32_t extra = 0;
+  };
+  for (const Case& c : {Case{"plain", {}},
+                        {"offset zero", {{2, 0}, {10, 0}}},
+                        {"offset past the end", {{10, 0xFFFFFFF0}}},
+                        {"info size zero", {{14, 0}}},
+                        {"info size zero, offset inside the headers", {{14, 0}, {10, 20}}},
+                        {"three bytes set aside", {{46, 3}}, 3},
+                        {"three bytes set aside, offset zero", {{46, 3}, {10, 0}}, 3},
+                        {"124-byte info header", {{14, 124}}, 84},
+                        {"one-entry colour table", {{46, 1}}, 4}}) {
+    auto image = Load(Bitmap(2, 2, picture, c.fields, c.extra));
+    EXPECT_EQ(image ? image->pixels : std::vector<uint8_t>{}, expected) << c.what;
   }
 }
 
-TEST_F(BmpLoading, MissingShortAndMalformedFilesGiveNone) {
-  EXPECT_FALSE(LoadBmpImage("no such picture.bmp"));
-  BmpFile good{.width = 5, .height = 3};
-  good.pixels.assign(15, Px{1, 2, 3});
-  ASSERT_TRUE(Load(good.Bytes()));
-
-  auto bytes = good.Bytes();
-  EXPECT_FALSE(Load({bytes.begin(), bytes.end() - 1})) << "last byte of the pixel data missing";
-  EXPECT_FALSE(Load({bytes.begin(), bytes.begin() + 30})) << "cut inside the headers";
-  EXPECT_FALSE(Load({})) << "empty file";
-
-  // One header field spoilt at a time: its offset, its new value.
-  for (auto [offset, value, what] :
-       {std::tuple{28, 32u, "32 bits a pixel"},
-        {28, 8u, "8 bits a pixel"},
-        {30, 1u, "compressed"},
-        {22, static_cast<uint32_t>(-3), "top-down"},
-        {18, 0u, "no width"},
-        {34, 10u, "declared data shorter than the rows"},
-        {46, 0x7FFFFFFFu, "a colour table running past the end"},
-        {46, 1u, "a colour table reaching into the pixel data"},
-        {10, 20u, "pixel data said to start inside the headers"},
-        {10, 0xFFFFu, "pixel data said to start past the end"},
-        {14, 12u, "the old 12-byte core header"},
-        {34, 52u, "more data declared than the file holds, though the rows are there"},
-        {18, 65536u, "too wide for a texture"},
-        {18, 0x7FFFFFFFu, "sizes that would overflow"}}) {
-    std::vector<uint8_t> spoilt = bytes;
-    for (int i = 0; i < 4; ++i) spoilt[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-    EXPECT_FALSE(Load(spoilt)) << what;
+TEST_F(BmpLoading, MissingShortAndUnusableFilesGiveNoneAndReserveNoMoreThanTheFileHolds) {
+  EXPECT_FALSE(LoadBmpImage((dir / "no such picture.bmp").string().c_str()));
+  const std::vector<Rgb> four(4, {1, 2, 3});
+  const std::string good = Bitmap(2, 2, four);
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
+  for (const Case& c :
+       {Case{"empty file", ""},
+        {"cut inside the headers", good.substr(0, 30)},
+        {"last byte of the pixel data missing", good.substr(0, good.size() - 1)},
+        {"32 bits a pixel", Bitmap(2, 2, four, {{28, 32}})},
+        {"8 bits a pixel", Bitmap(2, 2, four, {{28, 8}})},
+        {"compressed", Bitmap(2, 2, four, {{30, 1}})},
+        {"top-down", Bitmap(2, 2, four, {{22, static_cast<uint32_t>(-2)}})},
+        {"no width", Bitmap(2, 2, four, {{18, 0}})},
+        {"declared data shorter than the rows", Bitmap(2, 2, four, {{34, 12}})},
+        {"more data declared than the file holds, the rows there", Bitmap(2, 2, four, {{34, 20}})},
+        {"too wide for a texture, all rows there", Bitmap(65536, 1, std::vector<Rgb>(65536))},
+        {"sizes that would overflow", Bitmap(2, 2, four, {{18, 0x7FFFFFFF}})},
+        {"all bytes set aside", Bitmap(2, 2, four, {{10, 0}, {46, 0xFFFFFFFF}})},
+        // 54 bytes declaring 65535 x 8191 pixels, 1.6 GB.
+        {"huge, image size 0", Bitmap(65535, 8191, {}, {{34, 0}})},
+        {"huge, image size given", Bitmap(65535, 8191, {})},
+        {"huge, offset zero", Bitmap(65535, 8191, {}, {{10, 0}})},
+        {"half the rows", Bitmap(1000, 1000, std::vector<Rgb>(500 * 1000))}}) {
+    EXPECT_FALSE(Load(c.bytes)) << c.what;
+    EXPECT_LT(largestAllocation, 4096u) << c.what;
   }
-}
-
-TEST_F(BmpLoading, LargerInfoHeadersColourTablesAndGapsBeforeThePixelsChangeNothingOfThePicture) {
-  BmpFile plain{.width = 3, .height = 2};
-  plain.pixels = {{9, 9, 9}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {9, 9, 9}, {1, 2, 3}};
-  auto expected = Load(plain.Bytes());
-  ASSERT_TRUE(expected);
-  for (BmpFile variant : {BmpFile{.infoSize = 108}, BmpFile{.infoSize = 124}, BmpFile{.coloursUsed = 256},
-                          BmpFile{.coloursUsed = 2, .infoSize = 124, .gap = 6}}) {
-    variant.width = plain.width;
-    variant.height = plain.height;
-    variant.pixels = plain.pixels;
-    auto image = Load(variant.Bytes());
-    ASSERT_TRUE(image) << "info header " << variant.infoSize << ", " << variant.coloursUsed << " colours";
-    EXPECT_EQ(image->pixels, expected->pixels) << "info header " << variant.infoSize << ", "
-                                               << variant.coloursUsed << " colours, gap " << variant.gap;
-  }
-}
-
-TEST_F(BmpLoading, HeadersDeclaringMoreThanTheFileHoldsReserveNoMoreThanTheFile) {
-  // 54 bytes declaring 65535 x 8191 pixels, with and without an image size.
-  for (uint32_t sizeField : {0u, 0x5FFFA000u}) {
-    BmpFile huge{.width = 65535, .height = 8191, .imageSizeField = sizeField};
-    EXPECT_FALSE(Load(huge.Headers())) << "image size field " << sizeField;
-    EXPECT_LT(largestAllocation, 4096u) << "image size field " << sizeField;
-  }
-  // A picture cut to half its rows reserves nothing for the rest.
-  BmpFile big{.width = 1000, .height = 1000};
-  auto bytes = big.Bytes();
-  bytes.resize(bytes.size() / 2);
-  EXPECT_FALSE(Load(bytes));
-  EXPECT_LT(largestAllocation, 4096u);
 }
 
 }  // namespace
