@@ -4,8 +4,8 @@
 //                              four slots with routines that record what
 //                              they receive in events.txt, and runs the main
 //                              loop
-//   EngineProbe.exe log        only the modules' start-up and end actions
-//   EngineProbe.exe settings   the same, printing the loaded settings between
+//   EngineProbe.exe settings   only the modules' start-up and end actions,
+//                              printing the loaded settings between
 //
 // With PROBE_MAXIMIZE set, the first frame of a run posts a maximise command.
 #include <windows.h>
