@@ -18,6 +18,7 @@
 #include "App.h"
 #include "BoardRuns.h"
 #include "Cp1251.h"
+#include "ExpectedLog.h"
 #include "SceneLook.h"
 #include "XSession.h"
 // Last: their macros clash with names in the headers above.
@@ -28,45 +29,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace enginetest;
 using e2e::ExitStatus;
 using e2e::Rgb;
 using Env = std::vector<std::pair<std::string, std::string>>;
 
-// ---------------------------------------------------------------------------
-// The log lines that the runs leave, in Windows-1251 with CR LF.
-
-std::string StatusLine(const std::string& message, const std::string& source = "GameEngine") {
-  return "СТАТУС ВЫПОЛНЕНИЯ :  "_cp + message + "  : " + source + "\r\n";
+// The start's lines up to the OpenGL set-up for a mode line such as
+// "Устанавливаем оконный видеорежим 640x480x32".
+std::string StartFor(const std::string& modeLine) {
+  return StartUntilWindow() + VideoModeUntilOpenGL(modeLine);
 }
-std::string ErrorLine(const std::string& message, const std::string& source) {
-  return "*** ОШИБКА *** :  "_cp + message + "  : " + source + "\r\n";
-}
-const std::string kSeparator = StatusLine(std::string(50, ' '), "");
-const std::string kFirstLine = StatusLine("Запуск приложения"_cp, "Initialization");
-const std::string kLastLine = StatusLine("Завершение приложения"_cp, "Finalization");
-const std::string kUntilWindow = kFirstLine + StatusLine("Инициализация генератора случайных чисел"_cp) +
-                                 StatusLine("Загрузка настроек из файла"_cp) + kSeparator +
-                                 StatusLine("Инициализация игрового движка"_cp) +
-                                 StatusLine("  Создание окна"_cp, "WindowUnit");
 const std::string kFullScreenStep = StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine");
-const std::string kOpenGL = StatusLine("    Получение контекста устройства вывода"_cp, "Game3DEngine") +
-                            StatusLine("    Установка формата пикселя для видеорежима"_cp, "Game3DEngine") +
-                            StatusLine("    Создание контекста рендеринга OpenGL"_cp, "Game3DEngine") +
-                            StatusLine("    Задание текущего контекста рендеринга OpenGL"_cp, "Game3DEngine");
-const std::string kShutdown = kSeparator + StatusLine("Завершение работы игрового движка"_cp) +
-                              StatusLine("  Уничтожение окна"_cp) + kLastLine;
-const std::string kClose = StatusLine("Завершение работы игрового движка"_cp, "WindowUnit") + kShutdown;
-
-// The start's lines from the creation of the window to the OpenGL set-up,
-// for a mode such as "оконный видеорежим 640x480x32".
-std::string VideoMode(const std::string& mode) {
-  return kUntilWindow + StatusLine("  Переключение видеорежима"_cp) + kSeparator +
-         StatusLine("Устанавливаем "_cp + mode) +
-         StatusLine("  Позиционирование окна и изменение его размера"_cp) + StatusLine("  Вывод окна"_cp) +
-         StatusLine("  Инициализация OpenGL"_cp);
-}
 // The whole log of a windowed start with the default settings and a close.
-const std::string kDefaultRun = VideoMode("оконный видеорежим 640x480x32"_cp) + kOpenGL + kClose;
+const std::string kDefaultRun = DefaultStart() + CloseByUser();
 
 // ---------------------------------------------------------------------------
 // The test server's screen: the size of the mode its one output shows, as
@@ -159,10 +134,10 @@ TEST(LogFile, IsNamedAfterTheProgramAndTellsOfAWindowThatCouldNotBeMade) {
     Probe probe(program);
     probe.app.WriteFile(log, std::string(1000, 'x') + "\r\nan earlier run\r\n");
     EXPECT_EQ(probe.Run("run", {{"DISPLAY", ":3999"}}), ExitStatus::Code(0)) << probe.app.Stderr();
-    EXPECT_EQ(probe.app.ReadFile(log), kUntilWindow +
+    EXPECT_EQ(probe.app.ReadFile(log), StartUntilWindow() +
                                            ErrorLine("  Невозможно создать окно"_cp, "WindowUnit") +
                                            ErrorLine("  Не возможно создание окна"_cp, "GameEngine") +
-                                           ErrorLine("GameEngine не инициализирован"_cp, "Game") + kLastLine)
+                                           ErrorLine("GameEngine не инициализирован"_cp, "Game") + LastLine())
         << program;
     // The program and its log, nothing else.
     EXPECT_EQ(std::distance(fs::directory_iterator(probe.app.Folder()), fs::directory_iterator()), 2)
@@ -285,9 +260,9 @@ TEST(EngineRun, AFullScreenModeTheDisplayLacksShutsDownWithExitStatusZero) {
                     "[Options]\r\nWidth=800\r\nHeight=600\r\nBitsPerPixel=16\r\nFullScreen=1\r\n");
   EXPECT_EQ(run.Run("run"), ExitStatus::Code(0));
   EXPECT_EQ(run.Read("Game.log"),
-            VideoMode("полноэкранный видеорежим 800x600x16"_cp) + kFullScreenStep +
+            StartFor("Устанавливаем полноэкранный видеорежим 800x600x16"_cp) + kFullScreenStep +
                 StatusLine("    Сбой при инициализации полноэкранного режима"_cp, "Game3DEngine") +
-                ErrorLine("  Невозможно переключить видеорежим"_cp, "Game") + kShutdown);
+                ErrorLine("  Невозможно переключить видеорежим"_cp, "Game") + Shutdown());
   // The mode was asked for and refused, and the restore still came (the
   // layer's trace, on Linux only).
   if (!e2e::UnderWine()) {
@@ -316,8 +291,8 @@ TEST(EngineRun, AFullScreenModeTheDisplayOffersHoldsTheScreenUntilTheCloseAndMax
   x.RequestClose(run.window);
   EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
   WaitForShownMode(x, "1024x768");
-  EXPECT_EQ(run.Read("Game.log"),
-            VideoMode("полноэкранный видеорежим 640x480x32"_cp) + kFullScreenStep + kOpenGL + kClose);
+  EXPECT_EQ(run.Read("Game.log"), StartFor("Устанавливаем полноэкранный видеорежим 640x480x32"_cp) +
+                                      kFullScreenStep + OpenGLSteps() + CloseByUser());
   // The program itself puts the mode back, not only the layer at the exit.
   if (!e2e::UnderWine()) {
     EXPECT_NE(run.Trace().find("ChangeDisplaySettingsA NULL 4"), std::string::npos);
