@@ -39,7 +39,9 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 std::string StartFor(const std::string& modeLine) {
   return StartUntilWindow() + VideoModeUntilOpenGL(modeLine);
 }
-const std::string kFullScreenStep = StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine");
+std::string FullScreenStep() {
+  return StatusLine("    Инициализация полноэкранного режима"_cp, "Game3DEngine");
+}
 // The whole log of a windowed start with the default settings and a close.
 const std::string kDefaultRun = DefaultStart() + CloseByUser();
 
@@ -260,7 +262,7 @@ TEST(EngineRun, AFullScreenModeTheDisplayLacksShutsDownWithExitStatusZero) {
                     "[Options]\r\nWidth=800\r\nHeight=600\r\nBitsPerPixel=16\r\nFullScreen=1\r\n");
   EXPECT_EQ(run.Run("run"), ExitStatus::Code(0));
   EXPECT_EQ(run.Read("Game.log"),
-            StartFor("Устанавливаем полноэкранный видеорежим 800x600x16"_cp) + kFullScreenStep +
+            StartFor("Устанавливаем полноэкранный видеорежим 800x600x16"_cp) + FullScreenStep() +
                 StatusLine("    Сбой при инициализации полноэкранного режима"_cp, "Game3DEngine") +
                 ErrorLine("  Невозможно переключить видеорежим"_cp, "Game") + Shutdown());
   // The mode was asked for and refused, and the restore still came (the
@@ -292,7 +294,7 @@ TEST(EngineRun, AFullScreenModeTheDisplayOffersHoldsTheScreenUntilTheCloseAndMax
   EXPECT_EQ(run.app.WaitForExit(10s), ExitStatus::Code(0));
   WaitForShownMode(x, "1024x768");
   EXPECT_EQ(run.Read("Game.log"), StartFor("Устанавливаем полноэкранный видеорежим 640x480x32"_cp) +
-                                      kFullScreenStep + OpenGLSteps() + CloseByUser());
+                                      FullScreenStep() + OpenGLSteps() + CloseByUser());
   // The program itself puts the mode back, not only the layer at the exit.
   if (!e2e::UnderWine()) {
     EXPECT_NE(run.Trace().find("ChangeDisplaySettingsA NULL 4"), std::string::npos);
@@ -394,7 +396,7 @@ TEST(GamePlay, FramesAreCountedClicksSelectAndSwapAndAnAltF4CloseLeavesTheWholeL
   // starts the movement (whose look the scene's own test checks). Once at
   // rest the second is no longer lit although the pointer is still on it.
   auto swapPair = [&](std::array<int, 4> pair) {
-    auto [c1, r1, c2, r2] = pair;
+    const int c1 = pair[0], r1 = pair[1], c2 = pair[2], r2 = pair[3];
     click(c1, r1);
     waitForCorner(c1, r1, Rgb{255, 255, 0});
     click(c2, r2);
