@@ -1,15 +1,13 @@
 // A small program over the real engine, for the tests that run it.
 //
 //   EngineProbe.exe [run]      starts the engine as the game does, fills the
-//                              slots with routines that record what they
-//                              receive in events.txt, and runs the main loop
-//   EngineProbe.exe log        only the modules' start-up and end actions
-//   EngineProbe.exe settings   the same, printing the loaded settings between
+//                              four slots with routines that record what
+//                              they receive in events.txt, and runs the main
+//                              loop
+//   EngineProbe.exe settings   only the modules' start-up and end actions,
+//                              printing the loaded settings between
 //
-// Environment, for the first form:
-//   PROBE_SLOTS     which slots to fill: f (frame), k (key), m (mouse move),
-//                   d (left button); all four when unset
-//   PROBE_MAXIMIZE  when set, the first frame posts a maximise command
+// With PROBE_MAXIMIZE set, the first frame of a run posts a maximise command.
 #include <windows.h>
 // After windows.h, which it needs on Windows.
 #include <GL/gl.h>
@@ -22,7 +20,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "Cp1251.h"
@@ -85,12 +82,10 @@ void ProbeKeyDown(int32_t key) {
     ExitProcess(0);
   }
   RecordViewport("start");
-  const char* slots = std::getenv("PROBE_SLOTS");
-  auto wanted = [&](char slot) { return slots == nullptr || std::strchr(slots, slot) != nullptr; };
-  if (wanted('f')) OnFrame = ProbeFrame;
-  if (wanted('k')) OnKeyDown = ProbeKeyDown;
-  if (wanted('m')) OnMouseMove = [](int32_t x, int32_t y) { Record("move %d %d", x, y); };
-  if (wanted('d')) OnMouseDown = [](int32_t x, int32_t y) { Record("down %d %d", x, y); };
+  OnFrame = ProbeFrame;
+  OnKeyDown = ProbeKeyDown;
+  OnMouseMove = [](int32_t x, int32_t y) { Record("move %d %d", x, y); };
+  OnMouseDown = [](int32_t x, int32_t y) { Record("down %d %d", x, y); };
   Record("loop");
   RunMessageLoop();
 }
