@@ -36,10 +36,11 @@ constexpr int kTolerance = 3;
 
 // Ten scores below anything a game without swaps can reach, the name of
 // slot 3 in Cyrillic, which the screen cannot show; and ten out of reach.
-const std::string kLowTable = [] {
+std::string LowTable() {
   std::string table = testsupport::LeadersFrom(-10);
   return table.replace(table.find("P3"), 2, "ЖЕНЯ"_cp);
-}();
+}
+const std::string kLowTable = LowTable();
 const std::string kHighTable = testsupport::LeadersFrom(1999999999, 1);
 
 // The colours of the cell values 0 (empty) to 9 in tenths of full
