@@ -6,38 +6,30 @@
 
 namespace {
 
-std::string Bytes(const char* text) { return std::string(text); }
-
-TEST(Cp1251Literal, RussianTextsBecomeTheirWindows1251Bytes) {
-  EXPECT_EQ(Bytes("Запуск приложения"_cp),
+TEST(Cp1251, LiteralsBecomeTheirWindows1251BytesAndAsciiStaysAsItIs) {
+  EXPECT_EQ(std::string("Запуск приложения"_cp),
             "\xC7\xE0\xEF\xF3\xF1\xEA\x20\xEF\xF0\xE8\xEB\xEE\xE6\xE5\xED\xE8\xFF");
-  EXPECT_EQ(Bytes("*** ОШИБКА *** :  "_cp), "*** \xCE\xD8\xC8\xC1\xCA\xC0 *** :  ");
-  EXPECT_EQ(Bytes("рекорды.txt"_cp), "\xF0\xE5\xEA\xEE\xF0\xE4\xFB.txt");
-  EXPECT_EQ(Bytes("Gemora  от Vardelin"_cp), "Gemora  \xEE\xF2 Vardelin");
+  EXPECT_EQ(std::string("*** ОШИБКА *** :  "_cp), "*** \xCE\xD8\xC8\xC1\xCA\xC0 *** :  ");
+  EXPECT_EQ(std::string("рекорды.txt"_cp), "\xF0\xE5\xEA\xEE\xF0\xE4\xFB.txt");
+  EXPECT_EQ(std::string("Gemora  от Vardelin"_cp), "Gemora  \xEE\xF2 Vardelin");
   // Letters outside the basic alphabet and typographic signs.
-  EXPECT_EQ(Bytes("Ёё№«»–"_cp), "\xA8\xB8\xB9\xAB\xBB\x96");
+  EXPECT_EQ(std::string("Ёё№«»–"_cp), "\xA8\xB8\xB9\xAB\xBB\x96");
+  EXPECT_EQ(std::string("Runtime error"_cp), "Runtime error");
+  EXPECT_EQ(std::string(""_cp), "");
 }
 
-TEST(Cp1251Literal, AsciiPassesUnchanged) {
-  EXPECT_EQ(Bytes("Runtime error"_cp), "Runtime error");
-  EXPECT_EQ(Bytes(""_cp), "");
-}
-
-TEST(Cp1251Conversion, EveryByteSurvivesTheRoundTripThroughUtf8) {
+TEST(Cp1251, EveryByteSurvivesUtf8AndWhatThePageLacksBecomesAQuestionMark) {
   for (int b = 1; b < 256; ++b) {
     if (b == 0x98) continue;  // the one byte without a character
-    std::string one(1, static_cast<char>(b));
+    const std::string one(1, static_cast<char>(b));
     EXPECT_EQ(cp1251::FromUtf8(cp1251::ToUtf8(one)), one) << "byte " << b;
   }
-}
-
-TEST(Cp1251Conversion, UnmappableAndMalformedUtf8BecomeQuestionMarks) {
+  EXPECT_EQ(cp1251::ToUtf8("\x98"), "\xEF\xBF\xBD");
   EXPECT_EQ(cp1251::FromUtf8("a\xE4\xB8\xAD"
                              "b"),
-            "a?b");                                 // a CJK character
-  EXPECT_EQ(cp1251::FromUtf8("\xD0"), "?");         // cut short
+            "a?b");                                      // a CJK character
+  EXPECT_EQ(cp1251::FromUtf8("\xD0"), "?");              // cut short
   EXPECT_EQ(cp1251::FromUtf8("\xFF\xD0\x96"), "?\xC6");  // a stray byte, then Ж
-  EXPECT_EQ(cp1251::ToUtf8("\x98"), "\xEF\xBF\xBD");
 }
 
 }  // namespace

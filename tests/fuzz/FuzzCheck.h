@@ -2,14 +2,14 @@
 // and an abort, which libFuzzer reports as a finding and saves the input of.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "TestSupport.h"
 
 #define FUZZ_CHECK(condition, what)                                                         \
   do {                                                                                      \
@@ -35,14 +35,12 @@ class Input {
     for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(Byte()) << (8 * i);
     return v;
   }
-  // Up to `length` bytes as text.
-  std::string Text(size_t length) {
-    size_t n = length < size_ - pos_ ? length : size_ - pos_;
-    std::string text(reinterpret_cast<const char*>(data_ + pos_), n);
-    pos_ += n;
+  // The bytes left, as text.
+  std::string Rest() {
+    std::string text(reinterpret_cast<const char*>(data_ + pos_), size_ - pos_);
+    pos_ = size_;
     return text;
   }
-  std::string Rest() { return Text(size_ - pos_); }
 
  private:
   const uint8_t* data_;
@@ -50,38 +48,22 @@ class Input {
   size_t pos_ = 0;
 };
 
-// A directory of the process's own for the files the targets write for every
-// input: under TMPDIR, else in memory (/dev/shm) where there is such a
-// place, since a disk makes the runs many times slower. Removed at the end.
+// A folder of the process's own for the files the targets write for every
+// input, removed at exit: in memory (/dev/shm) where there is such a place
+// and TMPDIR names no other, since a disk makes the runs many times slower.
 inline const std::string& ScratchDir() {
-  static const std::string dir = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = tmp && *tmp ? tmp : std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string name = base + "/fuzz-XXXXXX";
-    if (!::mkdtemp(name.data())) {
-      std::perror(name.c_str());
-      std::abort();
-    }
-    return name;
+  static const testsupport::ScratchDir dir = [] {
+    if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 0);
+    return testsupport::ScratchDir("fuzz");
   }();
-  static const bool removedAtExit = [] {
-    return std::atexit([] {
-             std::error_code ignored;
-             std::filesystem::remove_all(ScratchDir(), ignored);
-           }) == 0;
-  }();
-  (void)removedAtExit;
-  return dir;
+  static const std::string path = dir.Path().string();
+  return path;
 }
 
-// Writes the bytes to a file through the C library; aborts when it cannot,
-// since every later check would then be about the wrong file.
+// Writes the bytes as the whole file; a failure ends the run, since every
+// later check would then be about the wrong file.
 inline void WriteWhole(const std::string& path, std::string_view bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    std::abort();
-  }
+  testsupport::WriteBytes(path, std::string(bytes));
 }
 
 }  // namespace fuzzcheck

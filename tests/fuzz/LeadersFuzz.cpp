@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "Cp1251.h"
 #include "File_work.h"
 #include "FuzzCheck.h"
 #include "Globvars.h"
@@ -71,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   fuzzcheck::Input input(bytes, size);
   const auto placed = static_cast<int32_t>(input.Word());
   const std::string file = input.Rest();
-  fuzzcheck::WriteWhole(cp1251::ToUtf8("рекорды.txt"_cp), file);
+  testsupport::WriteBytes(testsupport::Utf8Name("рекорды.txt"), file);
 
   for (leader& entry : leaders) entry = kUntouched;
   try {

@@ -45,18 +45,6 @@ std::string Serialize(const std::vector<ProfileSection>& sections) {
   return text;
 }
 
-bool SameSections(const std::vector<ProfileSection>& a, const std::vector<ProfileSection>& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].name != b[i].name || a[i].entries.size() != b[i].entries.size()) return false;
-    for (size_t j = 0; j < a[i].entries.size(); ++j) {
-      if (a[i].entries[j].name != b[i].entries[j].name || a[i].entries[j].value != b[i].entries[j].value)
-        return false;
-    }
-  }
-  return true;
-}
-
 std::string UpToZero(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
 // One query into a buffer of exactly `size` bytes; the text it answers.
@@ -89,28 +77,19 @@ void CheckValueQuery(const std::vector<ProfileSection>& sections, const std::str
   FUZZ_CHECK(isValue, "the answer \"" + answer + "\" is no value of the file");
 }
 
-// The INI file beside the program, as LoadSettings names it. On the host it
-// is made a link to a file in the scratch directory, which is in memory
-// where that can be.
-const std::string& SettingsPath() {
-  static const std::string path = [] {
-    std::string name = ChangeFileExtension(ProgramPath(), ".INI");
-    FUZZ_CHECK(!name.empty(), "the fuzz target's name needs an extension for its INI file");
-    auto host = std::filesystem::read_symlink("/proc/self/exe").replace_extension(".INI");
-    std::filesystem::remove(host);
-    std::filesystem::create_symlink(fuzzcheck::ScratchDir() + "/settings.INI", host);
-    return name;
-  }();
-  return path;
-}
-
+// Writes the INI file beside the program, as LoadSettings names it: on the
+// host a link to a file in the scratch directory, which is in memory where
+// that can be.
 void WriteSettings(const std::string& text) {
-  HANDLE file = CreateFileA(SettingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  FUZZ_CHECK(file != INVALID_HANDLE_VALUE &&
-                 WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                 written == text.size() && CloseHandle(file),
-             "cannot write " + SettingsPath());
+  static const std::string file = [] {
+    FUZZ_CHECK(!ChangeFileExtension(ProgramPath(), ".INI").empty(),
+               "the fuzz target's name has no extension");
+    auto beside = std::filesystem::read_symlink("/proc/self/exe").replace_extension(".INI");
+    std::filesystem::remove(beside);
+    std::filesystem::create_symlink(fuzzcheck::ScratchDir() + "/settings.INI", beside);
+    return fuzzcheck::ScratchDir() + "/settings.INI";
+  }();
+  fuzzcheck::WriteWhole(file, text);
 }
 
 }  // namespace
@@ -134,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     }
   }
   const std::string again = Serialize(sections);
-  FUZZ_CHECK(SameSections(winlayer::ParseProfile(again), sections), "written out and read again, it differs");
+  FUZZ_CHECK(Serialize(winlayer::ParseProfile(again)) == again, "written out and read again, it differs");
 
   // Lists, and values by the names the file has and by the settings' names.
   for (uint32_t listSize : {bufferSize, 2048u}) {

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <regex>
 #include <string>
 #include <tuple>
 
-#include "FloatControl.h"
 #include "Globvars.h"
 #include "Random.h"
 
@@ -121,8 +119,6 @@ TEST(Swap, ChoosingWithdrawingFarClicksAndSwapsWithTheirCost) {
   EXPECT_EQ(Rows().substr(0, 2), "21");
   EXPECT_EQ(std::tuple(lastPoints, score, multiplier), std::tuple(-500, -400, 1));
   EXPECT_TRUE(boardAtRest && !swapPending);
-  ResolveGroups();
-  EXPECT_EQ(score, -400);
 
   // The score wraps around at 32 bits.
   score = INT_MIN + 100;
@@ -132,27 +128,15 @@ TEST(Swap, ChoosingWithdrawingFarClicksAndSwapsWithTheirCost) {
   EXPECT_EQ(score, INT_MAX - 399);
 }
 
-TEST(Rotation, QuarterTurnKeepsScoreAndMultiplierAndTheSelectionFollowsItsGem) {
-  ProgramRandom.Seed(7);
-  for (int32_t x = 1; x <= 8; ++x)
-    for (int32_t y = 1; y <= 8; ++y) board[x][y] = static_cast<int32_t>(ProgramRandom.Below(9)) + 1;
-  const std::string before = Rows();
-  gemSelected = false;
-  ChooseCell(2, 3);
-  score = 5;
-  RotateBoard();
-  EXPECT_EQ(Rows()[63], before[0]);  // top-left to bottom-left
-  EXPECT_EQ(Rows()[0], before[7]);   // top-right to top-left
-  EXPECT_EQ(selection.firstX * 10 + selection.firstY, 37);
-  EXPECT_EQ(board[3][7], selection.firstKind);
-  for (int turn = 2; turn <= 4; ++turn) RotateBoard();
-  EXPECT_EQ(Rows(), before);
-  EXPECT_EQ(selection.firstX * 10 + selection.firstY, 23);
-  EXPECT_EQ(score, 5);
-
+// The whole turn is read off the screen by the play test; here the chosen
+// cell and the multiplier, which the screen does not show.
+TEST(Rotation, TheChosenCellFollowsItsGemAndTheMultiplierStays) {
   SetRows("5|5|5");
+  ChooseCell(1, 2);
   multiplier = 8;
-  RotateBoard();
+  RotateBoard();  // column 1 becomes the bottom row
+  EXPECT_EQ(Rows().substr(54), "........|555.....");
+  EXPECT_EQ(std::tuple(selection.firstX, selection.firstY, selection.firstKind), std::tuple(2, 8, 5));
   ResolveGroups();
   EXPECT_EQ(lastPoints, 72);
 }
@@ -166,16 +150,9 @@ void ExpectGeometry(int32_t width, int32_t height, int32_t pixels, float cw, flo
             std::tuple(pixels, cw, ch, ox, oy));
 }
 
-TEST(Geometry, CellSizeAndOriginFollowTheWindowAndAZeroSizeDoesNotTrap) {
-  MaskFloatingPointExceptions();
+TEST(Geometry, CellSizeAndOriginFollowTheWindow) {
   ExpectGeometry(640, 480, 75, 0.234375f, 0.3125f, -0.9375f, 0.9166666667f);
   ExpectGeometry(350, 500, 38, 0.2171428571f, 0.152f, -0.8857142857f, 0.92f);
-  windowWidth = windowHeight = 0;
-  ComputeGeometry();
-  EXPECT_EQ(cellPixels, -5);
-  EXPECT_TRUE(std::isinf(cellWidth) && std::isnan(cellHeight) && std::isinf(originX) && std::isinf(originY));
-  windowWidth = 350;
-  windowHeight = 500;
 }
 
 }  // namespace
