@@ -1,11 +1,8 @@
-// What the host's keys, window states and display modes are in Windows'
-// terms.
-#include <SDL2/SDL_pixels.h>
+// The host's keys and window states in Windows' terms.
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "DisplayModes.h"
 #include "KeyMap.h"
 #include "WindowState.h"
 
@@ -95,22 +92,6 @@ TEST(WindowState, HostChangesComeAsTheSystemCommandFirstThenTheSize) {
     EXPECT_EQ(n.sysCommand, c.command) << c.what;
     EXPECT_EQ(n.sendSize, c.sized) << c.what;
     EXPECT_TRUE(!c.sized || (n.sizeType == c.sizeType && n.sizeParam == c.size)) << c.what;
-  }
-}
-
-// X's depth 24 comes in four-byte pixels: 32 bits for Windows.
-TEST(DisplayModes, OnlyAModeOfTheSizeAndBitsAskedForIsFound) {
-  const std::vector<HostMode> offered = {{1024, 768, SDL_PIXELFORMAT_RGB888, 60},
-                                         {800, 600, SDL_PIXELFORMAT_RGB565, 60}};
-  struct Case {
-    int width, height, bits;
-    std::optional<size_t> found;
-  };
-  const Case cases[] = {{1024, 768, 32, 0}, {1024, 768, 24, {}}, {1024, 768, 16, {}},
-                        {800, 600, 16, 1},  {800, 600, 32, {}},  {1024, 600, 32, {}}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(FindMode(offered, c.width, c.height, c.bits), c.found)
-        << c.width << "x" << c.height << "x" << c.bits;
   }
 }
 

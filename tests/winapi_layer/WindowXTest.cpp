@@ -137,20 +137,26 @@ TEST(WindowX, MaximisingComesAsTheSystemCommandThenTheMaximisedSize) {
 
 // The 3D game's full screen: a mode that the display offers, set while a
 // visible popup covers the screen at the mode's size, makes that window
-// full screen in the mode until the desktop mode is back.
-TEST(WindowX, ASetModeMakesTheCoveringPopupFullScreenUntilTheDesktopModeIsBack) {
+// full screen in the mode until the desktop mode is back. The test server
+// offers its screen's size at X's depth 24, which comes in four-byte pixels:
+// 32 bits per pixel for Windows.
+TEST(WindowX, OnlyAnOfferedModeMakesTheCoveringPopupFullScreenUntilTheDesktopModeIsBack) {
   HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 640, 480);
   ASSERT_NE(window, nullptr);
   SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP));
   SetWindowPos(window, HWND_TOP, 0, 0, 1024, 768, SWP_NOREDRAW);
   ShowWindow(window, SW_SHOW);
   auto fullScreen = [&] { return (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0; };
-  EXPECT_FALSE(fullScreen());
   DEVMODEA mode{};
   mode.dmSize = sizeof mode;
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
   mode.dmPelsWidth = 1024;
   mode.dmPelsHeight = 768;
+  for (DWORD bits : {24u, 16u}) {
+    mode.dmBitsPerPel = bits;
+    EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE) << bits;
+  }
+  EXPECT_FALSE(fullScreen());
   mode.dmBitsPerPel = 32;
   ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
   EXPECT_TRUE(fullScreen());
