@@ -1,6 +1,6 @@
 // Windows and OpenGL under a bare X server (no window manager, so no
-// frames): the sizes a window is held to, maximising, the swap interval, and
-// the font lists of the 2D game read back pixel by pixel.
+// frames): the sizes a window is held to, maximising, full screen, the swap
+// interval, and the font lists of the 2D game read back pixel by pixel.
 // windows.h first, as on Windows: it defines what GL/gl.h expects.
 #include <windows.h>
 
