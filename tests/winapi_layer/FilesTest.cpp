@@ -1,104 +1,102 @@
-// The kernel32 file calls on the host: wide-character names, and Windows'
-// refusal to change a read-only file, in a scratch folder.
+// The kernel32 calls on files in a scratch folder: settings read as profile
+// strings, and Windows' refusal to change a read-only file.
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <sys/stat.h>
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "Cp1251.h"
+#include "TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
-class Files : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/files-test.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    home_ = fs::current_path();
-    fs::current_path(pattern);
-  }
-  void TearDown() override {
-    fs::path folder = fs::current_path();
-    fs::current_path(home_);
-    fs::remove_all(folder);
-  }
-  fs::path home_;
-};
-
-// The bytes of a host file given by its UTF-8 name, or "(none)".
-std::string Host(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return in ? bytes.str() : "(none)";
+// A host path as a program names it: Windows-1251, with backslashes.
+std::string WindowsName(const fs::path& path) {
+  std::string name = cp1251::FromUtf8(path.string());
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
 }
 
-// Writes through CreateFileW; the call's last error, or -1 when it failed.
-long WriteWide(const char16_t* name, const std::string& bytes, DWORD disposition = CREATE_ALWAYS) {
-  HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
-  long error = static_cast<long>(GetLastError());
-  DWORD written = 0;
-  EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-  EXPECT_TRUE(CloseHandle(file));
-  return error;
-}
-
-TEST_F(Files, WideNamesAreTheHostsUtf8NamesAndMeetTheNarrowOnes) {
-  // The name the program makes from its Windows-1251 bytes.
-  const std::u16string table = cp1251::ToUtf16<char16_t>("рекорды.txt"_cp);
-  EXPECT_EQ(WriteWide(table.c_str(), "5000 MASTER\r\n"), ERROR_SUCCESS);
-  EXPECT_EQ(Host("рекорды.txt"), "5000 MASTER\r\n");
-  HANDLE narrow = CreateFileA("рекорды.txt"_cp, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(narrow, INVALID_HANDLE_VALUE);
-  CloseHandle(narrow);
-
-  // Backslashes, a surrogate pair, and a lone surrogate (U+FFFD on the host).
-  fs::create_directory("Папка");
-  EXPECT_EQ(WriteWide(u"Папка\\\U0001F48E.txt", "gem"), ERROR_SUCCESS);
-  EXPECT_EQ(Host("Папка/\xF0\x9F\x92\x8E.txt"), "gem");
-  const char16_t lone[] = {u'a', char16_t{0xD800}, u'.', u't', 0};
-  EXPECT_EQ(WriteWide(lone, "lone"), ERROR_SUCCESS);
-  EXPECT_EQ(Host("a\xEF\xBF\xBD.t"), "lone");
-
-  EXPECT_EQ(WriteWide(u"рекорды.tmp", "new\r\n"), ERROR_SUCCESS);
-  EXPECT_TRUE(MoveFileExW(u"рекорды.tmp", table.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-  EXPECT_EQ(Host("рекорды.txt") + Host("рекорды.tmp"), "new\r\n(none)");
-  EXPECT_TRUE(DeleteFileW(table.c_str()));
-  EXPECT_FALSE(DeleteFileW(table.c_str()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-// Windows changes no file that has the read-only attribute, whoever asks;
-// here that is a file without its owner's write permission, which the
-// superuser could otherwise still write.
-TEST_F(Files, AReadOnlyFileIsNeitherReplacedNorWrittenNorDeleted) {
-  std::ofstream("table.txt") << "old";
-  fs::permissions("table.txt", fs::perms::owner_write, fs::perm_options::remove);
-  std::ofstream("table.tmp") << "new";
-
-  EXPECT_FALSE(MoveFileExA("table.tmp", "table.txt", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_FALSE(MoveFileExW(u"table.tmp", u"table.txt", MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  for (DWORD disposition : {CREATE_ALWAYS, OPEN_EXISTING, TRUNCATE_EXISTING}) {
-    EXPECT_EQ(WriteWide(u"table.txt", "x", disposition), -1) << disposition;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << disposition;
+// Settings as a player may write them, and files a program may meet in
+// their place.
+TEST(ProfileStrings, ValuesAsPlayersWriteThemAndAnyFileInTheirPlace) {
+  testsupport::ScratchDir dir("profile");
+  WriteBytes(
+      dir / "Game.INI",
+      cp1251::FromUtf8(
+          "  [ Options ]  \r\n\tWidth\t=\t800 \r\n;Height=1\rHeight=600\n#Bits=16\nAlone\nQuoted=\"  two "
+          "words \"\nSingle='x'\nMixed=\"abc'\nTrailing = 800 ; kept \nWidth=second\nEmpty=\n[Настройки]\n"
+          "Ёлка = 1024\n[options]\nFullScreen=1\n"));
+  WriteBytes(dir / "utf8.ini", "\xEF\xBB\xBF[Options]\nName=Жук\n");
+  ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0600), 0);
+  struct Case {
+    const char* file;
+    const char* section;
+    const char* key;
+    const char* byDefault;
+    std::string value;
+  };
+  const Case cases[] = {
+      {"Game.INI", "OPTIONS", " width ", "640", "800"},  // case and blanks aside; the first of two
+      {"Game.INI", "Options", "Height", "480", "600"},   // after a comment, past a CR alone
+      {"Game.INI", "Options", "#Bits", "32", "16"},      // only ';' starts a comment
+      {"Game.INI", "Options", "Alone", "d", "d"},
+      {"Game.INI", "Options", "Widt", "d", "d"},
+      {"Game.INI", "Options", "Quoted", "", "  two words "},
+      {"Game.INI", "Options", "Single", "", "x"},
+      {"Game.INI", "Options", "Mixed", "", "\"abc'"},
+      {"Game.INI", "Options", "Trailing", "", "800 ; kept"},
+      {"Game.INI", "Options", "Empty", "640", ""},
+      {"Game.INI", "Options", "FullScreen", "0", "0"},  // only the first section of a name
+      {"Game.INI", "НАСТРОЙКИ", "ёЛКА", "0", "1024"},
+      {"Game.INI", "Options", "Missing", " 480  ", " 480"},
+      {"game.ini", "Options", "Width", "640", "800"},  // file names ignore case
+      {"utf8.ini", "Options", "Name", "", "Жук"},
+      {"absent.ini", "Options", "Width", "640", "640"},
+      {"pipe.ini", "Options", "Width", "640", "640"},  // no waiting for a writer
+  };
+  for (const Case& c : cases) {
+    char value[64];
+    DWORD n = GetPrivateProfileStringA(cp1251::FromUtf8(c.section).c_str(), cp1251::FromUtf8(c.key).c_str(),
+                                       c.byDefault, value, sizeof value, WindowsName(dir / c.file).c_str());
+    EXPECT_EQ(std::string(value, n), cp1251::FromUtf8(c.value))
+        << c.file << " [" << c.section << "] " << c.key;
   }
-  EXPECT_FALSE(DeleteFileA("table.txt"));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(Host("table.txt") + Host("table.tmp"), "oldnew");
+}
 
+// On the host a read-only file is one without its owner's write
+// permission, which the superuser could otherwise still write.
+TEST(Files, AReadOnlyFileIsNeitherReplacedNorWrittenNorDeleted) {
+  testsupport::ScratchDir dir("files");
+  const fs::path table = dir / "table.txt", temp = dir / "table.tmp";
+  auto wide = [](const fs::path& path) { return cp1251::ToUtf16<char16_t>(WindowsName(path)); };
+  const std::function<BOOL()> changes[] = {
+      [&] { return MoveFileExW(wide(temp).c_str(), wide(table).c_str(), MOVEFILE_REPLACE_EXISTING); },
+      [&] {
+        HANDLE file = CreateFileW(wide(table).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+      },
+      [&] { return DeleteFileW(wide(table).c_str()); },
+  };
+  WriteBytes(table, "old");
+  WriteBytes(temp, "new");
+  fs::permissions(table, fs::perms::owner_write, fs::perm_options::remove);
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    EXPECT_FALSE(changes[i]()) << "change " << i;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "change " << i;
+  }
+  EXPECT_EQ(ReadBytes(table) + ReadBytes(temp), "oldnew");
   // Writable again, it is replaced as usual.
-  fs::permissions("table.txt", fs::perms::owner_write, fs::perm_options::add);
-  EXPECT_TRUE(MoveFileExA("table.tmp", "table.txt", MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(Host("table.txt"), "new");
+  fs::permissions(table, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(changes[0]());
+  EXPECT_EQ(ReadBytes(table), "new");
 }
 
 }  // namespace

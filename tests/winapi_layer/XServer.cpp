@@ -16,9 +16,8 @@ e2e::WindowId WindowOf(SDL_Window* window) {
   return info.info.x11.window;
 }
 
-void Maximise(e2e::XSession& x, e2e::WindowId window, int width, int height) {
+void Maximise(e2e::XSession& x, e2e::WindowId window) {
   Display* d = x.Raw();
-  if (width > 0) XResizeWindow(d, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
   Atom states[] = {XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False),
                    XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False)};
   XChangeProperty(d, window, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,

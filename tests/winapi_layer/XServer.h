@@ -11,8 +11,8 @@ namespace xserver {
 // The X window behind an SDL window.
 e2e::WindowId WindowOf(SDL_Window* window);
 
-// What a window manager does when it maximises a window: the new size
-// (unless width is 0), then the state property.
-void Maximise(e2e::XSession& x, e2e::WindowId window, int width = 0, int height = 0);
+// What a window manager does when it maximises a window, as far as the
+// window's state goes (it keeps its size here).
+void Maximise(e2e::XSession& x, e2e::WindowId window);
 
 }  // namespace xserver

@@ -83,7 +83,8 @@ typedef struct tagRECT {
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b) \
+  ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
@@ -96,11 +97,8 @@ typedef struct tagRECT {
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
-#define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
-#define OPEN_ALWAYS 4
-#define TRUNCATE_EXISTING 5
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
@@ -167,22 +165,18 @@ HMODULE GetModuleHandleA(LPCSTR moduleName);
 LPSTR GetCommandLineA();
 void GetStartupInfoA(LPSTARTUPINFOA info);
 
-DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText, LPSTR returned,
-                               DWORD size, LPCSTR fileName);
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText, LPSTR returned, DWORD size,
+                               LPCSTR fileName);
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES security, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
 BOOL FlushFileBuffers(HANDLE file);
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL CloseHandle(HANDLE object);
-BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
-BOOL DeleteFileA(LPCSTR fileName);
-HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES security, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags);
 BOOL DeleteFileW(LPCWSTR fileName);
 
@@ -190,9 +184,7 @@ DWORD GetLastError();
 void SetLastError(DWORD code);
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 DWORD GetTickCount();
-void Sleep(DWORD milliseconds);
 [[noreturn]] void ExitProcess(UINT exitCode);
 
 // --------------------------------------------------------------------- user32
@@ -262,16 +254,12 @@ typedef struct tagMSG {
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
-#define WM_MBUTTONDOWN 0x0207
-#define WM_MBUTTONUP 0x0208
-#define WM_MOUSEWHEEL 0x020A
 #define WM_USER 0x0400
 
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
 
-#define SC_SIZE 0xF000
 #define SC_MINIMIZE 0xF020
 #define SC_MAXIMIZE 0xF030
 #define SC_CLOSE 0xF060
@@ -279,9 +267,6 @@ typedef struct tagMSG {
 
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
-#define MK_SHIFT 0x0004
-#define MK_CONTROL 0x0008
-#define MK_MBUTTON 0x0010
 
 #define VK_BACK 0x08
 #define VK_TAB 0x09
@@ -303,15 +288,12 @@ typedef struct tagMSG {
 #define VK_DOWN 0x28
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
-#define VK_NUMPAD0 0x60
 #define VK_MULTIPLY 0x6A
 #define VK_ADD 0x6B
 #define VK_SUBTRACT 0x6D
-#define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
 #define VK_F1 0x70
 #define VK_F4 0x73
-#define VK_F12 0x7B
 #define VK_NUMLOCK 0x90
 #define VK_SCROLL 0x91
 #define VK_OEM_1 0xBA
@@ -349,28 +331,14 @@ typedef struct tagMSG {
 #define WS_EX_WINDOWEDGE 0x00000100L
 #define WS_EX_APPWINDOW 0x00040000L
 
-#define CW_USEDEFAULT ((int)0x80000000)
-
 #define GWL_STYLE (-16)
-#define GWL_EXSTYLE (-20)
 
-#define SW_HIDE 0
 #define SW_SHOWNORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
-#define SW_MAXIMIZE 3
 #define SW_SHOW 5
-#define SW_MINIMIZE 6
-#define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
 #define HWND_TOP ((HWND)0)
-#define SWP_NOSIZE 0x0001
-#define SWP_NOMOVE 0x0002
-#define SWP_NOZORDER 0x0004
 #define SWP_NOREDRAW 0x0008
-#define SWP_NOACTIVATE 0x0010
-#define SWP_SHOWWINDOW 0x0040
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
@@ -387,9 +355,6 @@ typedef struct tagMSG {
 
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
-#define MB_ICONHAND 0x00000010L
-#define MB_ICONWARNING 0x00000030L
-#define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
 
 #define CCHDEVICENAME 32
@@ -397,7 +362,6 @@ typedef struct tagMSG {
 #define DM_BITSPERPEL 0x00040000L
 #define DM_PELSWIDTH 0x00080000L
 #define DM_PELSHEIGHT 0x00100000L
-#define DM_DISPLAYFREQUENCY 0x00400000L
 #define CDS_FULLSCREEN 0x00000004
 #define DISP_CHANGE_SUCCESSFUL 0
 #define DISP_CHANGE_RESTART 1
@@ -452,19 +416,15 @@ typedef struct _devicemodeA {
 
 ATOM RegisterClassA(const WNDCLASSA* windowClass);
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND window);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 LONG SetWindowLongA(HWND window, int index, LONG value);
-LONG GetWindowLongA(HWND window, int index);
 BOOL SetWindowTextA(HWND window, LPCSTR text);
-int GetWindowTextA(HWND window, LPSTR text, int maxCount);
 BOOL GetClientRect(HWND window, RECT* rect);
-BOOL IsWindow(HWND window);
 int GetSystemMetrics(int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
@@ -478,7 +438,6 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
 BOOL KillTimer(HWND window, UINT_PTR id);
@@ -489,12 +448,7 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
 
 // ---------------------------------------------------------------------- gdi32
 
-#define WHITE_BRUSH 0
-#define LTGRAY_BRUSH 1
-#define GRAY_BRUSH 2
-#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
-#define NULL_BRUSH 5
 #define SYSTEM_FONT 13
 
 #define PFD_DOUBLEBUFFER 0x00000001
@@ -553,8 +507,8 @@ int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor);
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor);
 BOOL SwapBuffers(HDC dc);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
-                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 
@@ -569,8 +523,8 @@ PROC wglGetProcAddress(LPCSTR name);
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase);
 
 // Glyphs of the selected font, the same that wglUseFontBitmapsA draws: their
-// metrics (GGO_METRICS) or metrics and 1-bit bitmap (GGO_BITMAP), with the
-// identity matrix only.
+// metrics (GGO_METRICS), or their metrics and the size of their 1-bit bitmap
+// (GGO_BITMAP without a buffer), with the identity matrix only.
 typedef struct _FIXED {
   WORD fract;
   short value;

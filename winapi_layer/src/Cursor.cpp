@@ -18,30 +18,9 @@ namespace {
 
 constexpr DWORD kResourceNotFoundError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
 
-IconRecord icons[] = {
-    {32512, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_APPLICATION
-    {32513, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_HAND
-    {32514, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_QUESTION
-    {32515, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_EXCLAMATION
-    {32516, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_ASTERISK
-    {32517, false, SDL_SYSTEM_CURSOR_ARROW, nullptr},  // IDI_WINLOGO
-};
-
-IconRecord cursors[] = {
-    {32512, true, SDL_SYSTEM_CURSOR_ARROW, nullptr},      // IDC_ARROW
-    {32513, true, SDL_SYSTEM_CURSOR_IBEAM, nullptr},      // IDC_IBEAM
-    {32514, true, SDL_SYSTEM_CURSOR_WAIT, nullptr},       // IDC_WAIT
-    {32515, true, SDL_SYSTEM_CURSOR_CROSSHAIR, nullptr},  // IDC_CROSS
-    {32516, true, SDL_SYSTEM_CURSOR_ARROW, nullptr},      // IDC_UPARROW
-    {32642, true, SDL_SYSTEM_CURSOR_SIZENWSE, nullptr},   // IDC_SIZENWSE
-    {32643, true, SDL_SYSTEM_CURSOR_SIZENESW, nullptr},   // IDC_SIZENESW
-    {32644, true, SDL_SYSTEM_CURSOR_SIZEWE, nullptr},     // IDC_SIZEWE
-    {32645, true, SDL_SYSTEM_CURSOR_SIZENS, nullptr},     // IDC_SIZENS
-    {32646, true, SDL_SYSTEM_CURSOR_SIZEALL, nullptr},    // IDC_SIZEALL
-    {32648, true, SDL_SYSTEM_CURSOR_NO, nullptr},         // IDC_NO
-    {32649, true, SDL_SYSTEM_CURSOR_HAND, nullptr},       // IDC_HAND
-    {32650, true, SDL_SYSTEM_CURSOR_WAITARROW, nullptr},  // IDC_APPSTARTING
-};
+// The icon and the pointer the programs' window classes name.
+IconRecord icons[] = {{32512, false, SDL_SYSTEM_CURSOR_ARROW, nullptr}};   // IDI_APPLICATION
+IconRecord cursors[] = {{32512, true, SDL_SYSTEM_CURSOR_ARROW, nullptr}};  // IDC_ARROW
 
 // Windows' display counter: the pointer shows while it is 0 or more.
 int displayCount = 0;
@@ -91,8 +70,6 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) { return Lookup(icons, instance
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) { return Lookup(cursors, instance, name); }
 
 HCURSOR SetCursor(HCURSOR cursor) {
-  winlayer::TraceLine("SetCursor %s%lx", cursor != nullptr ? "0x" : "",
-                      static_cast<unsigned long>(reinterpret_cast<uintptr_t>(cursor)));
   IconRecord* previous = currentCursor;
   // SetCursor(NULL) takes the pointer off the screen; so does a handle
   // that is none of ours.

@@ -52,17 +52,16 @@ void RestoreAtExit() {
   if (activeMode && winlayer::VideoStarted()) RestoreDesktop();
 }
 
-LONG ChangeMode(DEVMODEA* mode, DWORD flags) {
+LONG ChangeMode(DEVMODEA* mode) {
   if (mode == nullptr) {
     if (activeMode) RestoreDesktop();
     return DISP_CHANGE_SUCCESSFUL;
   }
   if (!winlayer::StartVideo()) return DISP_CHANGE_FAILED;
   std::vector<HostMode> modes = HostModes();
-  auto found = winlayer::FindMode(modes, winlayer::RequestFrom(*mode, CurrentMode()));
+  auto found = winlayer::FindMode(modes, static_cast<int>(mode->dmPelsWidth),
+                                  static_cast<int>(mode->dmPelsHeight), static_cast<int>(mode->dmBitsPerPel));
   if (!found) return DISP_CHANGE_BADMODE;
-  constexpr DWORD kTestOnly = 0x00000002;  // CDS_TEST
-  if (flags & kTestOnly) return DISP_CHANGE_SUCCESSFUL;
   activeMode = modes[*found];
   if (!exitHooked) {
     exitHooked = true;
@@ -104,7 +103,7 @@ void UpdateFullscreen(WindowRecord& w) {
 }  // namespace winlayer
 
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
-  LONG result = ChangeMode(mode, flags);
+  LONG result = ChangeMode(mode);
   if (mode == nullptr) {
     winlayer::TraceLine("ChangeDisplaySettingsA NULL %u -> %d", flags, result);
   } else {

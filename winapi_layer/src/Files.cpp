@@ -58,24 +58,12 @@ HANDLE OpenHostFile(const std::string& path, DWORD desiredAccess, DWORD creation
   flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
   struct stat st;
   bool existed = ::stat(path.c_str(), &st) == 0;
-  switch (creationDisposition) {
-    case CREATE_NEW:
-      flags |= O_CREAT | O_EXCL;
-      break;
-    case CREATE_ALWAYS:
-      flags |= O_CREAT | O_TRUNC;
-      break;
-    case OPEN_EXISTING:
-      break;
-    case OPEN_ALWAYS:
-      flags |= O_CREAT;
-      break;
-    case TRUNCATE_EXISTING:
-      flags |= O_TRUNC;
-      break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return INVALID_HANDLE_VALUE;
+  // The programs open files that exist, or make them anew.
+  if (creationDisposition == CREATE_ALWAYS) {
+    flags |= O_CREAT | O_TRUNC;
+  } else if (creationDisposition != OPEN_EXISTING) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
   }
   // A folder cannot be opened as a file, and a read-only file neither be
   // written nor replaced.
@@ -91,10 +79,7 @@ HANDLE OpenHostFile(const std::string& path, DWORD desiredAccess, DWORD creation
   }
   auto* record = new FileRecord{fd, path};
   OpenFiles().insert(record);
-  // Windows reports an existing file that CREATE_ALWAYS or OPEN_ALWAYS took
-  // over through the last error, while the call succeeds.
-  bool reportsExisting = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS;
-  SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  SetLastError(ERROR_SUCCESS);
   return record;
 }
 
@@ -214,14 +199,8 @@ BOOL CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
-  return MoveHostFile(winlayer::HostPath(existingName), winlayer::HostPath(newName), flags);
-}
-
 BOOL MoveFileExW(LPCWSTR existingName, LPCWSTR newName, DWORD flags) {
   return MoveHostFile(winlayer::HostPath(existingName), winlayer::HostPath(newName), flags);
 }
-
-BOOL DeleteFileA(LPCSTR fileName) { return DeleteHostFile(winlayer::HostPath(fileName)); }
 
 BOOL DeleteFileW(LPCWSTR fileName) { return DeleteHostFile(winlayer::HostPath(fileName)); }

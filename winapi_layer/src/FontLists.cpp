@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -15,24 +14,13 @@ namespace {
 
 std::unique_ptr<winlayer::FontRasterizer> OpenSelectedFont(HDC dc) {
   const GdiObjectRecord* font = winlayer::CurrentFont(dc);
-  winlayer::FontRequest request{font->height, font->width,          font->weight,
-                                font->italic, font->pitchAndFamily, font->faceName};
+  winlayer::FontRequest request{font->height, font->width, font->weight, font->faceName};
   return winlayer::FontRasterizer::Open(request);
 }
 
 }  // namespace
 
 BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
-  if (!dc) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  // Without a current context GL answers nothing at all.
-  if (!glGetString(GL_VERSION)) return FALSE;
-  if (count == 0) return TRUE;
-  // List 0 is no list; nor may the names run past the last one.
-  if (listBase == 0 || listBase + (count - 1) < listBase) return FALSE;
-
   auto raster = OpenSelectedFont(dc);
   if (!raster) return FALSE;
 
@@ -64,13 +52,12 @@ BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   return ok ? TRUE : FALSE;
 }
 
-DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize,
+// The metrics of a glyph, and the size its bitmap would take; the bitmap
+// itself no program asks for.
+DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD /*bufferSize*/,
                        LPVOID buffer, const MAT2* matrix) {
-  if (!dc) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return GDI_ERROR;
-  }
-  if ((format != GGO_METRICS && format != GGO_BITMAP) || metrics == nullptr || matrix == nullptr) {
+  if ((format != GGO_METRICS && format != GGO_BITMAP) || metrics == nullptr || matrix == nullptr ||
+      buffer != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return GDI_ERROR;
   }
@@ -86,20 +73,6 @@ DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metri
   metrics->gmCellIncX = static_cast<short>(glyph.advance);
   metrics->gmCellIncY = 0;
   if (format == GGO_METRICS) return 0;
-
-  // Rows from the top, each padded to whole 32-bit words.
-  const DWORD stride = static_cast<DWORD>((glyph.width + 31) / 32 * 4);
-  const DWORD size = stride * static_cast<DWORD>(glyph.bits.empty() ? 0 : glyph.rows);
-  if (buffer == nullptr || bufferSize == 0) return size;
-  if (bufferSize < size) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return GDI_ERROR;
-  }
-  auto* out = static_cast<unsigned char*>(buffer);
-  std::fill(out, out + size, 0);
-  for (int row = 0; row < glyph.rows && size > 0; ++row) {
-    const unsigned char* from = &glyph.bits[static_cast<size_t>(glyph.rows - 1 - row) * glyph.RowBytes()];
-    std::copy(from, from + glyph.RowBytes(), out + static_cast<size_t>(row) * stride);
-  }
-  return size;
+  // Rows padded to whole 32-bit words.
+  return static_cast<DWORD>((glyph.width + 31) / 32 * 4 * (glyph.bits.empty() ? 0 : glyph.rows));
 }

@@ -18,12 +18,7 @@ namespace winlayer {
 namespace {
 
 constexpr int kDefaultCellHeight = 16;  // what a height of 0 asks for
-constexpr double kLargestEm = 2048;     // keeps absurd requests from eating memory
 constexpr int kSemiBold = 600;
-constexpr unsigned kFixedPitch = 0x01;
-constexpr unsigned kFamilyBits = 0xF0;
-constexpr unsigned kRoman = 0x10;
-constexpr unsigned kModern = 0x30;
 
 FT_Library Library() {
   static FT_Library library = [] {
@@ -31,12 +26,6 @@ FT_Library Library() {
     return FT_Init_FreeType(&made) == 0 ? made : nullptr;
   }();
   return library;
-}
-
-std::string GenericFamily(unsigned pitchAndFamily) {
-  if ((pitchAndFamily & kFixedPitch) || (pitchAndFamily & kFamilyBits) == kModern) return "monospace";
-  if ((pitchAndFamily & kFamilyBits) == kRoman) return "serif";
-  return "sans-serif";
 }
 
 struct FaceChoice {
@@ -49,12 +38,11 @@ bool ChooseFace(const FontRequest& request, FaceChoice& choice) {
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return false;
-  std::string family =
-      request.faceName.empty() ? GenericFamily(request.pitchAndFamily) : cp1251::ToUtf8(request.faceName);
+  std::string family = cp1251::ToUtf8(request.faceName);
   int weight = request.weight <= 0 ? FW_NORMAL : std::min(request.weight, 1000);
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
@@ -120,23 +108,19 @@ double AverageWidth(FT_Face face) {
   return os2 && os2->version != 0xFFFF ? os2->xAvgCharWidth : 0;
 }
 
-// Sizes the face as GDI does: the height names the cell (ascent + descent)
-// when positive and the em when negative; a width scales x on its own so
-// that the average character width comes out at that many pixels.
+// Sizes the face as GDI does: the height names the cell (ascent +
+// descent); a width scales x on its own so that the average character
+// width comes out at that many pixels.
 void SizeFace(FT_Face face, const FontRequest& request, int& ascent, int& descent) {
   double units = face->units_per_EM;
   double cellAscent = 0, cellDescent = 0;
   CellMetrics(face, cellAscent, cellDescent);
   double cell = cellAscent + cellDescent;
-  double em = request.height > 0   ? request.height * units / cell
-              : request.height < 0 ? -static_cast<double>(request.height)
-                                   : kDefaultCellHeight * units / cell;
-  double emY = std::clamp(std::round(em), 1.0, kLargestEm);
+  double emY =
+      std::max(1.0, std::round((request.height > 0 ? request.height : kDefaultCellHeight) * units / cell));
   double emX = emY;
-  double average = request.width != 0 ? AverageWidth(face) : 0;
-  if (average > 0) {
-    emX = std::clamp(std::abs(static_cast<double>(request.width)) * units / average, 1.0, kLargestEm);
-  }
+  double average = request.width > 0 ? AverageWidth(face) : 0;
+  if (average > 0) emX = std::max(1.0, request.width * units / average);
   FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(emX * 64)), static_cast<FT_F26Dot6>(emY * 64),
                    72, 72);
   FT_Fixed yScale = face->size->metrics.y_scale;
@@ -164,12 +148,11 @@ std::unique_ptr<FontRasterizer> FontRasterizer::Open(const FontRequest& request)
   if (!FT_IS_SCALABLE(face)) return nullptr;
   font->file_ = choice.file;
   font->family_ = choice.family.empty() && face->family_name ? face->family_name : choice.family;
-  // Like GDI, make up the weight or the slant that the face lacks.
+  // Like GDI, make up the weight that the face lacks.
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   bool boldFace = os2 && os2->version != 0xFFFF ? os2->usWeightClass >= kSemiBold
                                                 : (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
   font->emboldened_ = request.weight >= kSemiBold && !boldFace;
-  font->slanted_ = request.italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
   SizeFace(face, request, font->ascent_, font->descent_);
   return font;
 }
@@ -180,15 +163,12 @@ FontRasterizer::~FontRasterizer() {
 
 bool FontRasterizer::Bold() const { return emboldened_ || (face_->style_flags & FT_STYLE_FLAG_BOLD); }
 
-bool FontRasterizer::Italic() const { return slanted_ || (face_->style_flags & FT_STYLE_FLAG_ITALIC); }
-
 GlyphBitmap FontRasterizer::Render(char32_t codePoint) const {
   GlyphBitmap glyph;
   FT_UInt index = FT_Get_Char_Index(face_, codePoint);
   if (FT_Load_Glyph(face_, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0) return glyph;
   FT_GlyphSlot slot = face_->glyph;
   if (emboldened_) FT_GlyphSlot_Embolden(slot);
-  if (slanted_) FT_GlyphSlot_Oblique(slot);
   glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return glyph;
   const FT_Bitmap& bitmap = slot->bitmap;

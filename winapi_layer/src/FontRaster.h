@@ -12,12 +12,10 @@ struct FT_FaceRec_;
 namespace winlayer {
 
 struct FontRequest {
-  int height = 0;  // > 0: cell height (ascent + descent), < 0: em height, 0: default; pixels
-  int width = 0;   // average character width in pixels; 0 keeps the face's proportions
-  int weight = 0;  // FW_ value; 0 means normal
-  bool italic = false;
-  unsigned pitchAndFamily = 0;
-  std::string faceName;  // Windows-1251; empty picks a generic family
+  int height = 0;        // cell height (ascent + descent) in pixels; 0: the default
+  int width = 0;         // average character width in pixels; 0 keeps the face's proportions
+  int weight = 0;        // FW_ value; 0 means normal
+  std::string faceName;  // Windows-1251
 };
 
 // One glyph. Rows run bottom-up, (width + 7) / 8 bytes each, the leftmost
@@ -56,8 +54,7 @@ class FontRasterizer {
 
   const std::string& FamilyName() const { return family_; }
   const std::string& FilePath() const { return file_; }
-  bool Bold() const;    // the face is bold, or is made bold
-  bool Italic() const;  // the face is italic, or is slanted
+  bool Bold() const;  // the face is bold, or is made bold
 
  private:
   FontRasterizer() = default;
@@ -68,7 +65,6 @@ class FontRasterizer {
   int ascent_ = 0;
   int descent_ = 0;
   bool emboldened_ = false;
-  bool slanted_ = false;
 };
 
 }  // namespace winlayer

@@ -11,8 +11,4 @@ namespace winlayer {
 // stock system font when none is.
 const GdiObjectRecord* CurrentFont(HDC dc);
 
-// Whoever frees a DeviceContextRecord calls this first, so that deleting a
-// font or brush later never touches the freed record.
-void ForgetDeviceContext(HDC dc);
-
 }  // namespace winlayer

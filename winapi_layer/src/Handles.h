@@ -14,18 +14,15 @@ enum class GdiKind { Brush, Font };
 
 }  // namespace winlayer
 
-// HGDIOBJ: stock brushes and fonts (Gdi.cpp).
+// HGDIOBJ: the stock brush and font, and fonts (Gdi.cpp).
 struct GdiObjectRecord {
   winlayer::GdiKind kind = winlayer::GdiKind::Brush;
   bool stock = false;  // stock objects are never freed
-  int brushColour = 0;  // stock brush index
   // Font request, as given to CreateFontA.
   int height = 0;
   int width = 0;
   int weight = 0;
-  bool italic = false;
-  unsigned pitchAndFamily = 0;  // picks a generic family when faceName is empty
-  std::string faceName;         // Windows-1251
+  std::string faceName;  // Windows-1251
 };
 
 // HDC: a window's device context (OpenGL.cpp creates it with GetDC).

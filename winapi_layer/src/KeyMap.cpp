@@ -5,13 +5,11 @@ namespace winlayer {
 namespace {
 
 // Virtual-key codes that the public header leaves out.
-constexpr WPARAM kVkClear = 0x0C;
 constexpr WPARAM kVkSnapshot = 0x2C;
 constexpr WPARAM kVkLeftWin = 0x5B;
 constexpr WPARAM kVkRightWin = 0x5C;
 constexpr WPARAM kVkApps = 0x5D;
 constexpr WPARAM kVkSeparator = 0x6C;
-constexpr WPARAM kVkF10 = 0x79;
 constexpr WPARAM kVkOem102 = 0xE2;
 
 struct KeyEntry {
@@ -123,45 +121,6 @@ constexpr KeyEntry kKeys[] = {
     {SDL_SCANCODE_RGUI, kVkRightWin, 0x5C, true},
 };
 
-// The keypad's digits and point: numbers with Num Lock on, the editing and
-// cursor keys with it off (the same scan codes, not extended).
-struct KeypadEntry {
-  SDL_Scancode scancode;
-  WPARAM withNumLock;
-  WPARAM withoutNumLock;
-  uint8_t scan;
-};
-
-constexpr KeypadEntry kKeypad[] = {
-    {SDL_SCANCODE_KP_0, VK_NUMPAD0 + 0, VK_INSERT, 0x52},
-    {SDL_SCANCODE_KP_1, VK_NUMPAD0 + 1, VK_END, 0x4F},
-    {SDL_SCANCODE_KP_2, VK_NUMPAD0 + 2, VK_DOWN, 0x50},
-    {SDL_SCANCODE_KP_3, VK_NUMPAD0 + 3, VK_NEXT, 0x51},
-    {SDL_SCANCODE_KP_4, VK_NUMPAD0 + 4, VK_LEFT, 0x4B},
-    {SDL_SCANCODE_KP_5, VK_NUMPAD0 + 5, kVkClear, 0x4C},
-    {SDL_SCANCODE_KP_6, VK_NUMPAD0 + 6, VK_RIGHT, 0x4D},
-    {SDL_SCANCODE_KP_7, VK_NUMPAD0 + 7, VK_HOME, 0x47},
-    {SDL_SCANCODE_KP_8, VK_NUMPAD0 + 8, VK_UP, 0x48},
-    {SDL_SCANCODE_KP_9, VK_NUMPAD0 + 9, VK_PRIOR, 0x49},
-    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE, 0x53},
-};
-
-// Characters of the US layout for the digit and punctuation keys.
-struct CharEntry {
-  WPARAM virtualKey;
-  char plain;
-  char shifted;
-};
-
-constexpr CharEntry kChars[] = {
-    {'0', '0', ')'},          {'1', '1', '!'},          {'2', '2', '@'},           {'3', '3', '#'},
-    {'4', '4', '$'},          {'5', '5', '%'},          {'6', '6', '^'},           {'7', '7', '&'},
-    {'8', '8', '*'},          {'9', '9', '('},          {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'},
-    {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},
-    {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},     {VK_OEM_5, '\\', '|'},     {VK_OEM_6, ']', '}'},
-    {VK_OEM_7, '\'', '"'},    {kVkOem102, '\\', '|'},
-};
-
 }  // namespace
 
 uint32_t KeyStateFromSdl(uint16_t sdlModifiers) {
@@ -170,7 +129,6 @@ uint32_t KeyStateFromSdl(uint16_t sdlModifiers) {
   if (sdlModifiers & KMOD_CTRL) state |= kControlDown;
   if (sdlModifiers & KMOD_ALT) state |= kAltDown;
   if (sdlModifiers & KMOD_CAPS) state |= kCapsLockOn;
-  if (sdlModifiers & KMOD_NUM) state |= kNumLockOn;
   return state;
 }
 
@@ -179,20 +137,12 @@ std::optional<KeyMessage> MapKey(SDL_Scancode scancode, SDL_Keycode keycode, uin
   WPARAM vk = 0;
   uint8_t scan = 0;
   bool extended = false;
-  for (const KeypadEntry& k : kKeypad) {
+  for (const KeyEntry& k : kKeys) {
     if (k.scancode == scancode) {
-      vk = (keyState & kNumLockOn) ? k.withNumLock : k.withoutNumLock;
+      vk = k.virtualKey;
       scan = k.scan;
-    }
-  }
-  if (vk == 0) {
-    for (const KeyEntry& k : kKeys) {
-      if (k.scancode == scancode) {
-        vk = k.virtualKey;
-        scan = k.scan;
-        extended = k.extended;
-        break;
-      }
+      extended = k.extended;
+      break;
     }
   }
   // A layout that moves the Latin letters (AZERTY, Dvorak) names the key
@@ -204,7 +154,7 @@ std::optional<KeyMessage> MapKey(SDL_Scancode scancode, SDL_Keycode keycode, uin
 
   bool alt = keyState & kAltDown;
   bool control = keyState & kControlDown;
-  bool system = (alt && !control) || vk == kVkF10 || (vk == VK_MENU && !control);
+  bool system = (alt && !control) || (vk == VK_MENU && !control);
 
   uint32_t bits = 1u | (static_cast<uint32_t>(scan) << 16);
   if (extended) bits |= 1u << 24;
@@ -220,46 +170,14 @@ std::optional<KeyMessage> MapKey(SDL_Scancode scancode, SDL_Keycode keycode, uin
 }
 
 std::optional<unsigned char> CharForKey(WPARAM vk, uint32_t keyState) {
-  bool shift = keyState & kShiftDown;
-  bool control = keyState & kControlDown;
-  bool alt = keyState & kAltDown;
-  if (control && alt) return std::nullopt;  // no AltGr characters in the US layout
-
+  if ((keyState & kControlDown) != 0) return std::nullopt;
   if (vk >= 'A' && vk <= 'Z') {
-    if (control) return static_cast<unsigned char>(vk - 'A' + 1);
-    bool upper = shift != static_cast<bool>(keyState & kCapsLockOn);
+    bool upper = ((keyState & kShiftDown) != 0) != ((keyState & kCapsLockOn) != 0);
     return static_cast<unsigned char>(upper ? vk : vk - 'A' + 'a');
   }
-  switch (vk) {
-    case VK_SPACE:
-      return ' ';
-    case VK_RETURN:
-      return control ? 10 : 13;
-    case VK_BACK:
-      return control ? 127 : 8;
-    case VK_ESCAPE:
-      return 27;
-    case VK_TAB:
-      if (control) return std::nullopt;
-      return 9;
-    case VK_MULTIPLY:
-      return '*';
-    case VK_ADD:
-      return '+';
-    case VK_SUBTRACT:
-      return '-';
-    case VK_DECIMAL:
-      return '.';
-    case VK_DIVIDE:
-      return '/';
-    default:
-      break;
-  }
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return static_cast<unsigned char>('0' + (vk - VK_NUMPAD0));
-  if (control) return std::nullopt;
-  for (const CharEntry& c : kChars) {
-    if (c.virtualKey == vk) return static_cast<unsigned char>(shift ? c.shifted : c.plain);
-  }
+  bool typed = (vk >= '0' && vk <= '9') || vk == VK_SPACE || vk == VK_RETURN || vk == VK_BACK ||
+               vk == VK_ESCAPE || vk == VK_TAB;
+  if (typed && (keyState & kShiftDown) == 0) return static_cast<unsigned char>(vk);
   return std::nullopt;
 }
 

@@ -18,7 +18,6 @@ enum KeyStateBit : uint32_t {
   kControlDown = 1u << 1,
   kAltDown = 1u << 2,
   kCapsLockOn = 1u << 3,
-  kNumLockOn = 1u << 4,
 };
 
 uint32_t KeyStateFromSdl(uint16_t sdlModifiers);
@@ -35,16 +34,15 @@ struct KeyMessage {
 // '0'..'9' whatever the shift state. lParam: repeat count 1, the Windows
 // scan code in bits 16..23, bit 24 for the extended keys, bit 29 while Alt
 // is held, bit 30 when the key was down before (a repeat, or any release),
-// bit 31 for a release. Alt without Ctrl, F10, and the Alt key itself make
+// bit 31 for a release. Alt without Ctrl, and the Alt key itself, make
 // WM_SYSKEYDOWN / WM_SYSKEYUP.
 std::optional<KeyMessage> MapKey(SDL_Scancode scancode, SDL_Keycode keycode, uint32_t keyState, bool pressed,
                                  bool repeat);
 
 // The character a key press types, as TranslateMessage posts it in
-// WM_CHAR: letters in the case that Shift and Caps Lock give, digits and
-// punctuation of the US layout, Ctrl+letter as control codes 1..26, space,
-// Enter 13, Backspace 8, Escape 27, Tab 9, the keypad's digits and signs.
-// Nothing for keys that type no character.
+// WM_CHAR: letters in the case that Shift and Caps Lock give; digits,
+// space, Enter 13, Backspace 8, Escape 27 and Tab 9 without Shift. Nothing
+// for other keys, nor with Ctrl held.
 std::optional<unsigned char> CharForKey(WPARAM virtualKey, uint32_t keyState);
 
 }  // namespace winlayer

@@ -7,31 +7,14 @@
 #include <cstdio>
 
 #include "Cp1251.h"
-#include "Trace.h"
 #include "Video.h"
 #include "WindowRecord.h"
-
-namespace {
-
-Uint32 BoxKind(UINT type) {
-  switch (type & 0xF0) {
-    case MB_ICONERROR:
-      return SDL_MESSAGEBOX_ERROR;
-    case MB_ICONWARNING:
-      return SDL_MESSAGEBOX_WARNING;
-    default:
-      return SDL_MESSAGEBOX_INFORMATION;
-  }
-}
-
-}  // namespace
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::string utf8Caption = cp1251::ToUtf8(caption ? caption : "Error");
   std::string utf8Text = cp1251::ToUtf8(text ? text : "");
   std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
   std::fflush(stderr);
-  winlayer::TraceLine("MessageBoxA %s", utf8Caption.c_str());
 
   // The box comes from the display's own driver; without a display,
   // standard error is all there is.
@@ -42,7 +25,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     ok.buttonid = IDOK;
     ok.text = "OK";
     SDL_MessageBoxData box{};
-    box.flags = BoxKind(type);
+    box.flags = (type & 0xF0) == MB_ICONERROR ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
     box.window = parent != nullptr ? parent->sdl : nullptr;
     box.title = utf8Caption.c_str();
     box.message = utf8Text.c_str();

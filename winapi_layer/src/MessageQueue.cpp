@@ -6,28 +6,32 @@ namespace winlayer {
 
 namespace {
 
-const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
-
 bool RangeTakes(const PeekFilter& filter, UINT message) {
-  // 0..0 means every message; so does a reversed range.
-  if (filter.first > filter.last || (filter.first == 0 && filter.last == 0)) return true;
-  return message >= filter.first && message <= filter.last;
+  return (filter.first == 0 && filter.last == 0) || (message >= filter.first && message <= filter.last);
 }
 
 bool WindowTakes(const PeekFilter& filter, HWND window) {
-  if (filter.window == nullptr) return true;
-  if (filter.window == kThreadMessagesOnly) return window == nullptr;
-  return window == filter.window;
+  return filter.window == nullptr || window == filter.window;
+}
+
+bool FilterTakes(const PeekFilter& filter, HWND window, UINT message) {
+  return WindowTakes(filter, window) && RangeTakes(filter, message);
 }
 
 // Whether tick a has reached tick b, across the 49.7-day wrap of the counter.
 bool Reached(DWORD a, DWORD b) { return static_cast<int32_t>(a - b) >= 0; }
 
-}  // namespace
-
-bool FilterTakes(const PeekFilter& filter, HWND window, UINT message) {
-  return WindowTakes(filter, window) && RangeTakes(filter, message);
+MSG Generated(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) {
+  MSG msg{};
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = now;
+  return msg;
 }
+
+}  // namespace
 
 void MessageQueue::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) {
   QueuedMessage q;
@@ -62,35 +66,19 @@ bool MessageQueue::NeedsPaint(HWND window) const {
   return std::find(paint_.begin(), paint_.end(), window) != paint_.end();
 }
 
-UINT_PTR MessageQueue::SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC routine, DWORD now) {
-  period = std::clamp<UINT>(period, kMinimumTimerPeriod, 0x7FFFFFFF);
+void MessageQueue::SetTimer(HWND window, UINT_PTR id, UINT period, DWORD now) {
+  Timer timer{window, id, period, now + period};
   auto existing = std::find_if(timers_.begin(), timers_.end(),
                                [&](const Timer& t) { return t.window == window && t.id == id; });
-  if (existing == timers_.end() && window == nullptr) {
-    // A new windowless timer: an id that no windowless timer has.
-    auto taken = [&](UINT_PTR candidate) {
-      return std::any_of(timers_.begin(), timers_.end(),
-                         [&](const Timer& t) { return t.window == nullptr && t.id == candidate; });
-    };
-    while (nextThreadTimer_ == 0 || taken(nextThreadTimer_)) ++nextThreadTimer_;
-    id = nextThreadTimer_++;
-  }
-  Timer timer{window, id, period, routine, now + period};
   if (existing != timers_.end()) {
     *existing = timer;
   } else {
     timers_.push_back(timer);
   }
-  // Windows gives 1 for a window timer with id 0; every other id comes back.
-  return (window != nullptr && id == 0) ? 1 : id;
 }
 
 bool MessageQueue::KillTimer(HWND window, UINT_PTR id) {
-  auto it = std::find_if(timers_.begin(), timers_.end(),
-                         [&](const Timer& t) { return t.window == window && t.id == id; });
-  if (it == timers_.end()) return false;
-  timers_.erase(it);
-  return true;
+  return std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; }) != 0;
 }
 
 void MessageQueue::ForgetWindow(HWND window) {
@@ -112,23 +100,12 @@ std::optional<QueuedMessage> MessageQueue::TakeFrom(std::deque<QueuedMessage>& l
   return std::nullopt;
 }
 
-MSG MessageQueue::Generated(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) const {
-  MSG msg{};
-  msg.hwnd = window;
-  msg.message = message;
-  msg.wParam = wParam;
-  msg.lParam = lParam;
-  msg.time = now;
-  msg.pt = pointer_;
-  return msg;
-}
-
 std::optional<QueuedMessage> MessageQueue::Peek(const PeekFilter& filter, bool remove, DWORD now) {
   if (auto found = TakeFrom(posted_, filter, remove)) return found;
 
   // WM_QUIT belongs to no window, so a peek for one window never sees it;
   // the range does not matter, as on Windows.
-  if (quit_ && (filter.window == nullptr || filter.window == kThreadMessagesOnly)) {
+  if (quit_ && filter.window == nullptr) {
     if (remove) quit_ = false;
     QueuedMessage q;
     q.msg = Generated(nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0, now);
@@ -156,7 +133,7 @@ std::optional<QueuedMessage> MessageQueue::Peek(const PeekFilter& filter, bool r
     }
     if (chosen != nullptr) {
       QueuedMessage q;
-      q.msg = Generated(chosen->window, WM_TIMER, chosen->id, reinterpret_cast<LPARAM>(chosen->routine), now);
+      q.msg = Generated(chosen->window, WM_TIMER, chosen->id, 0, now);
       // The next period counts from now: a late timer does not catch up.
       if (remove) chosen->due = now + chosen->period;
       return q;

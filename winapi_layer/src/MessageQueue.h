@@ -30,21 +30,16 @@ struct QueuedMessage {
   bool input = false;  // came from the host's input devices
 };
 
-// Which messages a peek may take: a window (NULL: any; HWND(-1): only
-// messages without a window) and a range of message numbers (0..0: all).
+// Which messages a peek may take: a window (NULL: any) and a range of
+// message numbers (0..0: all).
 struct PeekFilter {
   HWND window = nullptr;
   UINT first = 0;
   UINT last = 0;
 };
 
-bool FilterTakes(const PeekFilter& filter, HWND window, UINT message);
-
 class MessageQueue {
  public:
-  // The shortest timer period, as on Windows.
-  static constexpr UINT kMinimumTimerPeriod = 10;
-
   void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now);
   // Input from the host. A mouse move that follows a mouse move of the same
   // window still waiting at the end of the input queue replaces it.
@@ -55,10 +50,8 @@ class MessageQueue {
   void Validate(HWND window);
   bool NeedsPaint(HWND window) const;
 
-  // A window timer with an id the window already has replaces that timer.
-  // A timer without a window gets a fresh id unless id names one of the
-  // windowless timers, which it then replaces. Returns the id.
-  UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC routine, DWORD now);
+  // A timer with an id its window already has replaces that timer.
+  void SetTimer(HWND window, UINT_PTR id, UINT period, DWORD now);
   bool KillTimer(HWND window, UINT_PTR id);
 
   // Everything that belongs to a destroyed window goes.
@@ -69,24 +62,16 @@ class MessageQueue {
   // period; WM_PAINT stays until the window is validated.
   std::optional<QueuedMessage> Peek(const PeekFilter& filter, bool remove, DWORD now);
 
-  // The screen position stamped on generated messages (WM_PAINT, WM_TIMER).
-  void SetPointerPosition(POINT point) { pointer_ = point; }
-
-  bool QuitPending() const { return quit_; }
-  size_t TimerCount() const { return timers_.size(); }
-
  private:
   struct Timer {
     HWND window;
     UINT_PTR id;
     UINT period;
-    TIMERPROC routine;
     DWORD due;
   };
 
   std::optional<QueuedMessage> TakeFrom(std::deque<QueuedMessage>& list, const PeekFilter& filter,
                                         bool remove);
-  MSG Generated(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD now) const;
 
   std::deque<QueuedMessage> posted_;
   std::deque<QueuedMessage> input_;
@@ -94,8 +79,6 @@ class MessageQueue {
   std::vector<Timer> timers_;
   bool quit_ = false;
   int quitCode_ = 0;
-  UINT_PTR nextThreadTimer_ = 1;
-  POINT pointer_{0, 0};
 };
 
 }  // namespace winlayer

@@ -12,27 +12,8 @@ namespace {
 using winlayer::LiveWindow;
 using winlayer::Queue;
 
-const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
-
 uint32_t messageKeyState = 0;  // the keyboard state of the last input message taken
-WPARAM mouseButtons = 0;       // MK_ bits of the buttons held, as the host's events tell
-POINT pointer{0, 0};           // screen position of the pointer at the last mouse event
 bool pumping = false;
-
-WPARAM MouseKeys() {
-  WPARAM keys = mouseButtons;
-  SDL_Keymod mod = SDL_GetModState();
-  if (mod & KMOD_SHIFT) keys |= MK_SHIFT;
-  if (mod & KMOD_CTRL) keys |= MK_CONTROL;
-  return keys;
-}
-
-void TrackPointer(const WindowRecord& w, int x, int y) {
-  int wx = 0, wy = 0;
-  SDL_GetWindowPosition(w.sdl, &wx, &wy);
-  pointer = POINT{wx + x, wy + y};
-  Queue().SetPointerPosition(pointer);
-}
 
 void OnKey(const SDL_KeyboardEvent& e) {
   // SDL learns of a new focus window a little after X gives it; a key
@@ -50,49 +31,19 @@ void OnKey(const SDL_KeyboardEvent& e) {
 void OnMotion(const SDL_MouseMotionEvent& e) {
   WindowRecord* w = winlayer::WindowOfHostId(e.windowID);
   if (w == nullptr || e.which == SDL_TOUCH_MOUSEID) return;
-  TrackPointer(*w, e.x, e.y);
-  winlayer::PostHostInput(*w, WM_MOUSEMOVE, MouseKeys(), MAKELPARAM(e.x, e.y), 0);
+  winlayer::PostHostInput(*w, WM_MOUSEMOVE, 0, MAKELPARAM(e.x, e.y), 0);
 }
 
+// The left and the right button; each button's up message follows its
+// down message.
 void OnButton(const SDL_MouseButtonEvent& e) {
   WindowRecord* w = winlayer::WindowOfHostId(e.windowID);
   if (w == nullptr || e.which == SDL_TOUCH_MOUSEID) return;
   UINT down = 0;
-  WPARAM bit = 0;
-  switch (e.button) {
-    case SDL_BUTTON_LEFT:
-      down = WM_LBUTTONDOWN;
-      bit = MK_LBUTTON;
-      break;
-    case SDL_BUTTON_RIGHT:
-      down = WM_RBUTTONDOWN;
-      bit = MK_RBUTTON;
-      break;
-    case SDL_BUTTON_MIDDLE:
-      down = WM_MBUTTONDOWN;
-      bit = MK_MBUTTON;
-      break;
-    default:
-      return;
-  }
-  bool pressed = e.state == SDL_PRESSED;
-  if (pressed) {
-    mouseButtons |= bit;
-  } else {
-    mouseButtons &= ~bit;
-  }
-  TrackPointer(*w, e.x, e.y);
-  // Each button's up message follows its down message.
-  winlayer::PostHostInput(*w, pressed ? down : down + 1, MouseKeys(), MAKELPARAM(e.x, e.y), 0);
-}
-
-void OnWheel(const SDL_MouseWheelEvent& e) {
-  WindowRecord* w = winlayer::WindowOfHostId(e.windowID);
-  if (w == nullptr || e.y == 0) return;
-  int steps = e.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.y : e.y;
-  WPARAM wParam = MAKEWPARAM(MouseKeys(), static_cast<WORD>(static_cast<short>(steps * 120)));
-  // The wheel's position is on the screen, not in the client area.
-  winlayer::PostHostInput(*w, WM_MOUSEWHEEL, wParam, MAKELPARAM(pointer.x, pointer.y), 0);
+  if (e.button == SDL_BUTTON_LEFT) down = WM_LBUTTONDOWN;
+  if (e.button == SDL_BUTTON_RIGHT) down = WM_RBUTTONDOWN;
+  if (down == 0) return;
+  winlayer::PostHostInput(*w, e.state == SDL_PRESSED ? down : down + 1, 0, MAKELPARAM(e.x, e.y), 0);
 }
 
 void OnWindowEvent(const SDL_WindowEvent& e) {
@@ -148,9 +99,6 @@ void PumpHostEvents() {
       case SDL_MOUSEBUTTONUP:
         OnButton(e.button);
         break;
-      case SDL_MOUSEWHEEL:
-        OnWheel(e.wheel);
-        break;
       case SDL_WINDOWEVENT:
         OnWindowEvent(e.window);
         break;
@@ -179,7 +127,6 @@ void PostHostInput(WindowRecord& window, UINT message, WPARAM wParam, LPARAM lPa
   msg.wParam = wParam;
   msg.lParam = lParam;
   msg.time = GetTickCount();
-  msg.pt = pointer;
   Queue().PostInput(msg, keyState);
 }
 
@@ -187,7 +134,7 @@ void PostHostInput(WindowRecord& window, UINT message, WPARAM wParam, LPARAM lPa
 
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
   if (msg == nullptr) return FALSE;
-  if (window != nullptr && window != kThreadMessagesOnly && LiveWindow(window) == nullptr) {
+  if (window != nullptr && LiveWindow(window) == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
@@ -221,13 +168,7 @@ BOOL TranslateMessage(const MSG* msg) {
 }
 
 LRESULT DispatchMessageA(const MSG* msg) {
-  if (msg == nullptr) return 0;
-  if (msg->message == WM_TIMER && msg->lParam != 0) {
-    auto routine = reinterpret_cast<TIMERPROC>(msg->lParam);
-    routine(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-    return 0;
-  }
-  if (msg->hwnd == nullptr) return 0;
+  if (msg == nullptr || msg->hwnd == nullptr) return 0;
   WindowRecord* w = LiveWindow(msg->hwnd);
   if (w == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -245,23 +186,16 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WindowRecord* w = LiveWindow(window);
-  if (w == nullptr) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  return winlayer::Deliver(*w, message, wParam, lParam);
-}
-
 void PostQuitMessage(int exitCode) { Queue().PostQuit(exitCode); }
 
-UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc) {
-  if (window != nullptr && LiveWindow(window) == nullptr) {
+// Timers of a window, whose WM_TIMER goes to its procedure.
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC /*timerProc*/) {
+  if (LiveWindow(window) == nullptr) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  return Queue().SetTimer(window, id, elapse, timerProc, GetTickCount());
+  Queue().SetTimer(window, id, elapse, GetTickCount());
+  return id != 0 ? id : 1;
 }
 
 BOOL KillTimer(HWND window, UINT_PTR id) {

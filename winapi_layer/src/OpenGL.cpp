@@ -39,8 +39,6 @@ WindowRecord* CheckedWindowOf(HDC dc) {
 
 BOOL SwapIntervalExt(int interval) { return SDL_GL_SetSwapInterval(interval) == 0 ? TRUE : FALSE; }
 
-int GetSwapIntervalExt() { return SDL_GL_GetSwapInterval(); }
-
 // The caller casts the PROC back to the function's real type, as with WGL.
 template <typename F>
 PROC AsProc(F* function) {
@@ -149,6 +147,5 @@ PROC wglGetProcAddress(LPCSTR name) {
   // As on Windows, nothing is found while no context is current.
   if (name == nullptr || SDL_GL_GetCurrentContext() == nullptr) return nullptr;
   if (std::strcmp(name, "wglSwapIntervalEXT") == 0) return AsProc(&SwapIntervalExt);
-  if (std::strcmp(name, "wglGetSwapIntervalEXT") == 0) return AsProc(&GetSwapIntervalExt);
   return nullptr;
 }

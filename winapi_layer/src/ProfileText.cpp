@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 #include "Cp1251.h"
 
@@ -71,30 +70,6 @@ uint32_t CopyString(std::string_view text, char* buffer, uint32_t size) {
   return count;
 }
 
-// Names, each followed by a zero, then one more zero. When they do not fit,
-// the list is cut after size - 2 characters and ended with two zeros.
-uint32_t CopyList(const std::vector<std::string_view>& names, char* buffer, uint32_t size) {
-  std::string list;
-  for (std::string_view name : names) {
-    list.append(name);
-    list.push_back('\0');
-  }
-  if (list.size() + 1 <= size) {
-    std::memcpy(buffer, list.data(), list.size());
-    buffer[list.size()] = '\0';
-    if (list.empty() && size >= 2) buffer[1] = '\0';
-    return static_cast<uint32_t>(list.size());
-  }
-  if (size < 2) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  std::memcpy(buffer, list.data(), size - 2);
-  buffer[size - 2] = '\0';
-  buffer[size - 1] = '\0';
-  return size - 2;
-}
-
 uint32_t CopyDefault(const char* defaultText, char* buffer, uint32_t size) {
   std::string_view text = defaultText ? defaultText : "";
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -131,27 +106,7 @@ std::vector<ProfileSection> ParseProfile(std::string_view text) {
 ProfileAnswer AnswerProfileQuery(const std::vector<ProfileSection>& sections, const char* section,
                                  const char* key, const char* defaultText, char* buffer, uint32_t size) {
   if (!buffer || size == 0) return {};
-  if (!section) {
-    std::vector<std::string_view> names;
-    for (const ProfileSection& s : sections) {
-      std::string_view name = UpToZero(s.name);
-      if (!name.empty()) names.push_back(name);
-    }
-    return {CopyList(names, buffer, size), !sections.empty()};
-  }
-  const ProfileSection* found = FindSection(sections, section);
-  if (!key) {
-    std::vector<std::string_view> names;
-    if (found) {
-      for (const ProfileEntry& entry : found->entries) {
-        std::string_view name = UpToZero(entry.name);
-        if (!name.empty()) names.push_back(name);
-      }
-    }
-    // A missing or empty section gives the default, as a plain string.
-    if (names.empty()) return {CopyDefault(defaultText, buffer, size), false};
-    return {CopyList(names, buffer, size), true};
-  }
+  const ProfileSection* found = section && key ? FindSection(sections, section) : nullptr;
   const ProfileEntry* entry = found ? FindEntry(*found, key) : nullptr;
   if (!entry) return {CopyDefault(defaultText, buffer, size), false};
   return {CopyString(UpToZero(entry->value), buffer, size), true};

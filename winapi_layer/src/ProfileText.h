@@ -29,10 +29,10 @@ struct ProfileAnswer {
   bool fromFile = false;  // false when the default was used
 };
 
-// GetPrivateProfileStringA's answer for the parsed file. A null section
-// lists the section names, a null key the key names of the section; each
-// listed name ends in a zero and the list in an extra zero. A single string
-// is cut to size - 1 characters, a list to size - 2 followed by two zeros.
+// GetPrivateProfileStringA's answer for the parsed file: the value of the
+// key in the first section of that name, or the default, cut to size - 1
+// characters. The lists that a null section or key would ask for no program
+// reads; those give the default too.
 ProfileAnswer AnswerProfileQuery(const std::vector<ProfileSection>& sections, const char* section,
                                  const char* key, const char* defaultText, char* buffer, uint32_t size);
 

@@ -116,18 +116,7 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   return TRUE;
 }
 
-BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
-  frequency->QuadPart = 1000000000;
-  return TRUE;
-}
-
 DWORD GetTickCount() { return static_cast<DWORD>(MonotonicNanoseconds() / 1000000u); }
-
-void Sleep(DWORD milliseconds) {
-  timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (::nanosleep(&ts, &ts) != 0) {
-  }
-}
 
 void ExitProcess(UINT exitCode) {
   auto& actions = ExitActions();

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "Cp1251.h"
@@ -15,20 +14,11 @@ namespace {
 using winlayer::Frame;
 using winlayer::ShowState;
 
-constexpr UINT kNoCloseClassStyle = 0x0200;  // CS_NOCLOSE
-constexpr UINT kHideWindowFlag = 0x0080;     // SWP_HIDEWINDOW
-constexpr DWORD kInvalidIndexError = 1413;   // ERROR_INVALID_INDEX
-constexpr int kSwShowNoActivate = 4;
-constexpr int kSwShowMinNoActive = 7;
-constexpr int kSwShowNa = 8;
-constexpr int kSwForceMinimize = 11;
-constexpr int kDefaultWidth = 640;
-constexpr int kDefaultHeight = 480;
+constexpr DWORD kInvalidIndexError = 1413;  // ERROR_INVALID_INDEX
 
 struct WindowClass {
   ATOM atom;
   std::string name;  // Windows-1251
-  UINT style;
   WNDPROC procedure;
 };
 
@@ -38,38 +28,18 @@ ATOM nextAtom = 0xC000;
 Frame lastFrame;  // the frame the window manager last gave a framed window
 WindowRecord* active = nullptr;
 
-// Class names ignore letter case, Latin and Cyrillic alike.
-unsigned char Folded(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);
-  if (c == 0xA8) return 0xB8;  // Ё
-  return c;
-}
-
-bool SameName(const std::string& a, const char* b) {
-  size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    if (Folded(static_cast<unsigned char>(a[i])) != Folded(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
-bool IsAtom(LPCSTR name) { return reinterpret_cast<uintptr_t>(name) < 0x10000; }
-
+// The programs name their classes the same way each time; the names are
+// compared as they are.
 WindowClass* FindClass(LPCSTR name) {
   if (name == nullptr) return nullptr;
   for (auto& c : classes) {
-    if (IsAtom(name) ? c->atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
-                     : SameName(c->name, name)) {
-      return c.get();
-    }
+    if (c->name == name) return c.get();
   }
   return nullptr;
 }
 
-ATOM Register(LPCSTR name, UINT style, WNDPROC procedure) {
-  if (name == nullptr || IsAtom(name) || *name == '\0' || procedure == nullptr) {
+ATOM Register(LPCSTR name, WNDPROC procedure) {
+  if (name == nullptr || *name == '\0' || procedure == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -77,7 +47,7 @@ ATOM Register(LPCSTR name, UINT style, WNDPROC procedure) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
-  classes.push_back(std::make_unique<WindowClass>(WindowClass{nextAtom, name, style, procedure}));
+  classes.push_back(std::make_unique<WindowClass>(WindowClass{nextAtom, name, procedure}));
   return nextAtom++;
 }
 
@@ -132,25 +102,16 @@ winlayer::HostView ReadHost(const WindowRecord& w) {
   return view;
 }
 
-void AskHost(WindowRecord& w, ShowState state) {
-  w.requested = state;
-  switch (state) {
-    case ShowState::Minimized:
-      SDL_MinimizeWindow(w.sdl);
-      break;
-    case ShowState::Maximized:
-      SDL_MaximizeWindow(w.sdl);
-      break;
-    case ShowState::Normal:
-      SDL_RestoreWindow(w.sdl);
-      break;
-  }
-}
-
-// ShowWindow's and the default procedure's changes of state.
+// ShowWindow's and the default procedure's changes of state: to normal, or
+// maximised.
 void RequestState(WindowRecord& w, ShowState state) {
   if (ReadHost(w).state == state) return;
-  AskHost(w, state);
+  w.requested = state;
+  if (state == ShowState::Maximized) {
+    SDL_MaximizeWindow(w.sdl);
+  } else {
+    SDL_RestoreWindow(w.sdl);
+  }
   winlayer::SyncWithHost(w, true);
 }
 
@@ -163,16 +124,6 @@ void Show(WindowRecord& w) {
   winlayer::Activate(w);
   winlayer::Invalidate(w);
   winlayer::FitToFrame(w);
-  winlayer::UpdateFullscreen(w);
-}
-
-void Hide(WindowRecord& w) {
-  if (!w.visible) return;
-  winlayer::Deliver(w, WM_SHOWWINDOW, FALSE, 0);
-  if (!w.alive) return;
-  SDL_HideWindow(w.sdl);
-  w.visible = false;
-  winlayer::Queue().Validate(&w);
   winlayer::UpdateFullscreen(w);
 }
 
@@ -192,14 +143,6 @@ SDL_Window* CreateHostWindow(const WindowRecord& w) {
     winlayer::SetWindowFormat(depthBits);
   }
   return nullptr;
-}
-
-DWORD StyleWithState(const WindowRecord& w) {
-  DWORD style = w.style;
-  if (w.visible) style |= WS_VISIBLE;
-  if (w.known.state == ShowState::Minimized) style |= WS_MINIMIZE;
-  if (w.known.state == ShowState::Maximized) style |= WS_MAXIMIZE;
-  return style;
 }
 
 void ApplyStyle(WindowRecord& w, DWORD style) {
@@ -284,15 +227,9 @@ void SyncWithHost(WindowRecord& w, bool redraw) {
   if (w.requested == now.state) w.requested.reset();
   if (notice.sysCommand != 0) {
     // The window manager has already done it; on Windows it would have
-    // asked the program first. A program that keeps the command from the
-    // default procedure keeps its window as it was.
-    w.sysCommandAccepted = false;
+    // asked the program first, whose procedure leaves it to the default one.
     Deliver(w, WM_SYSCOMMAND, notice.sysCommand, 0);
     if (!w.alive) return;
-    if (!w.sysCommandAccepted) {
-      AskHost(w, w.known.state);
-      return;
-    }
   }
   bool resized = now.clientWidth != w.known.clientWidth || now.clientHeight != w.known.clientHeight;
   if (w.known.state == ShowState::Minimized && now.state != ShowState::Minimized) {
@@ -330,22 +267,20 @@ ATOM RegisterClassA(const WNDCLASSA* c) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  return Register(c->lpszClassName, c->style, c->lpfnWndProc);
+  return Register(c->lpszClassName, c->lpfnWndProc);
 }
 
 ATOM RegisterClassExA(const WNDCLASSEXA* c) {
-  // The record has its 32-bit Windows size (48) in a program that writes
-  // that number, and its size on this host in one that writes sizeof.
-  constexpr UINT kWindows32Size = 48;
-  if (c == nullptr || (c->cbSize != sizeof(WNDCLASSEXA) && c->cbSize != kWindows32Size)) {
+  if (c == nullptr || c->cbSize != sizeof(WNDCLASSEXA)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  return Register(c->lpszClassName, c->style, c->lpfnWndProc);
+  return Register(c->lpszClassName, c->lpfnWndProc);
 }
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/, LPVOID /*param*/) {
+HWND CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND /*parent*/, HMENU /*menu*/, HINSTANCE /*instance*/,
+                     LPVOID /*param*/) {
   WindowClass* windowClass = FindClass(className);
   if (windowClass == nullptr) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -359,15 +294,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   auto record = std::make_unique<WindowRecord>();
   WindowRecord& w = *record;
   w.procedure = windowClass->procedure;
-  w.classStyle = windowClass->style;
   w.style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
-  w.exStyle = exStyle;
   w.caption = windowName != nullptr ? windowName : "";
-  if (x == CW_USEDEFAULT) x = y = 0;
-  if (width == CW_USEDEFAULT) {
-    width = kDefaultWidth;
-    height = kDefaultHeight;
-  }
   HoldToTrackingSize(w.style, width, height);
   w.x = x;
   w.y = y;
@@ -386,10 +314,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w.dc.window = &w;
   windows.push_back(std::move(record));
 
-  if (Deliver(w, WM_CREATE, 0, 0) == -1) {
-    DestroyWindow(&w);
-    return nullptr;
-  }
+  Deliver(w, WM_CREATE, 0, 0);
   if (!w.alive) return nullptr;
   Deliver(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w.known.clientWidth, w.known.clientHeight));
   if (w.alive && (style & WS_VISIBLE)) Show(w);
@@ -415,40 +340,18 @@ BOOL DestroyWindow(HWND window) {
   return TRUE;
 }
 
+// The programs show their windows as they are (SW_SHOW) or in the normal
+// state (SW_SHOWDEFAULT, SW_SHOWNORMAL).
 BOOL ShowWindow(HWND window, int command) {
   WindowRecord* w = Checked(window);
   if (w == nullptr) return FALSE;
   BOOL wasVisible = w->visible ? TRUE : FALSE;
-  switch (command) {
-    case SW_HIDE:
-      Hide(*w);
-      break;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case kSwShowMinNoActive:
-    case kSwForceMinimize:
-      Show(*w);
-      if (w->alive) RequestState(*w, ShowState::Minimized);
-      break;
-    case SW_SHOWMAXIMIZED:
-      Show(*w);
-      if (w->alive) RequestState(*w, ShowState::Maximized);
-      break;
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-      Show(*w);
-      if (w->alive) RequestState(*w, ShowState::Normal);
-      break;
-    case SW_SHOW:
-    case kSwShowNoActivate:
-    case kSwShowNa:
-      Show(*w);
-      break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
+  if (command != SW_SHOW && command != SW_SHOWDEFAULT && command != SW_SHOWNORMAL) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
   }
+  Show(*w);
+  if (w->alive && command != SW_SHOW) RequestState(*w, ShowState::Normal);
   return wasVisible;
 }
 
@@ -459,12 +362,13 @@ BOOL UpdateWindow(HWND window) {
   return TRUE;
 }
 
+// The programs move and size their windows at once, with SWP_NOREDRAW.
 BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int cy, UINT flags) {
   WindowRecord* w = Checked(window);
   if (w == nullptr) return FALSE;
   HoldToTrackingSize(w->style, cx, cy);
-  bool move = !(flags & SWP_NOMOVE) && (x != w->x || y != w->y);
-  bool size = !(flags & SWP_NOSIZE) && (cx != w->width || cy != w->height);
+  bool move = x != w->x || y != w->y;
+  bool size = cx != w->width || cy != w->height;
   if ((move || size) && w->fullscreen) {
     SDL_SetWindowFullscreen(w->sdl, 0);
     w->fullscreen = false;
@@ -483,45 +387,22 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int x, int y, int cx, int c
     winlayer::SyncWithHost(*w, !(flags & SWP_NOREDRAW));
     if (!w->alive) return TRUE;
   }
-  if (flags & SWP_SHOWWINDOW) Show(*w);
-  if (flags & kHideWindowFlag) Hide(*w);
-  if (w->alive) winlayer::UpdateFullscreen(*w);
+  winlayer::UpdateFullscreen(*w);
   return TRUE;
 }
 
+// The style alone: the 3D game makes its window a popup for full screen.
 LONG SetWindowLongA(HWND window, int index, LONG value) {
   WindowRecord* w = Checked(window);
   if (w == nullptr) return 0;
-  DWORD previous = 0;
-  switch (index) {
-    case GWL_STYLE:
-      previous = StyleWithState(*w);
-      ApplyStyle(*w, static_cast<DWORD>(value));
-      break;
-    case GWL_EXSTYLE:
-      previous = w->exStyle;
-      w->exStyle = static_cast<DWORD>(value);
-      break;
-    default:
-      SetLastError(kInvalidIndexError);
-      return 0;
+  if (index != GWL_STYLE) {
+    SetLastError(kInvalidIndexError);
+    return 0;
   }
+  DWORD previous = w->style;
+  ApplyStyle(*w, static_cast<DWORD>(value));
   SetLastError(ERROR_SUCCESS);
   return static_cast<LONG>(previous);
-}
-
-LONG GetWindowLongA(HWND window, int index) {
-  WindowRecord* w = Checked(window);
-  if (w == nullptr) return 0;
-  switch (index) {
-    case GWL_STYLE:
-      return static_cast<LONG>(StyleWithState(*w));
-    case GWL_EXSTYLE:
-      return static_cast<LONG>(w->exStyle);
-    default:
-      SetLastError(kInvalidIndexError);
-      return 0;
-  }
 }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
@@ -532,17 +413,6 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
   return TRUE;
 }
 
-int GetWindowTextA(HWND window, LPSTR text, int maxCount) {
-  if (text == nullptr || maxCount <= 0) return 0;
-  text[0] = '\0';
-  WindowRecord* w = Checked(window);
-  if (w == nullptr) return 0;
-  size_t n = std::min(w->caption.size(), static_cast<size_t>(maxCount - 1));
-  std::memcpy(text, w->caption.data(), n);
-  text[n] = '\0';
-  return static_cast<int>(n);
-}
-
 BOOL GetClientRect(HWND window, RECT* rect) {
   WindowRecord* w = Checked(window);
   if (w == nullptr || rect == nullptr) return FALSE;
@@ -550,8 +420,6 @@ BOOL GetClientRect(HWND window, RECT* rect) {
   *rect = RECT{0, 0, minimized ? 0 : w->known.clientWidth, minimized ? 0 : w->known.clientHeight};
   return TRUE;
 }
-
-BOOL IsWindow(HWND window) { return LiveWindow(window) != nullptr ? TRUE : FALSE; }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowRecord* w = LiveWindow(window);
@@ -565,30 +433,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 closes the window, through the posted system command.
-      if (wParam == VK_F4 && (lParam & (1 << 29)) && !(w->classStyle & kNoCloseClassStyle)) {
-        PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-      }
+      if (wParam == VK_F4 && (lParam & (1 << 29))) PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-          SendMessageA(window, WM_CLOSE, 0, 0);
-          break;
-        case SC_MAXIMIZE:
-          w->sysCommandAccepted = true;
-          RequestState(*w, ShowState::Maximized);
-          break;
-        case SC_MINIMIZE:
-          w->sysCommandAccepted = true;
-          RequestState(*w, ShowState::Minimized);
-          break;
-        case SC_RESTORE:
-          w->sysCommandAccepted = true;
-          RequestState(*w, ShowState::Normal);
-          break;
-        default:
-          break;
-      }
+      // What the window manager asks for it has done already; a maximise
+      // that the program posts itself is carried out here.
+      if ((wParam & 0xFFF0) == SC_CLOSE) Deliver(*w, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_MAXIMIZE) RequestState(*w, ShowState::Maximized);
       return 0;
     default:
       return 0;

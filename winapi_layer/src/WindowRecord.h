@@ -42,9 +42,7 @@ struct WindowRecord {
   uint32_t sdlId = 0;
 
   WNDPROC procedure = nullptr;
-  UINT classStyle = 0;
-  DWORD style = 0;  // without WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE: those are the fields below
-  DWORD exStyle = 0;
+  DWORD style = 0;      // without WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE: those are the fields below
   std::string caption;  // Windows-1251
 
   // Outer rectangle in the normal (not minimised, not maximised) state.
@@ -57,7 +55,6 @@ struct WindowRecord {
   bool visible = false;
   winlayer::HostView known;                      // the state and client size the program was told
   std::optional<winlayer::ShowState> requested;  // the state the layer asked the host for
-  bool sysCommandAccepted = false;               // the default procedure ran the last host command
   bool fullscreen = false;                       // covers the display in the mode that was set
   int fullscreenWidth = 0;
   int fullscreenHeight = 0;
