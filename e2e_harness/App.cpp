@@ -28,13 +28,6 @@ ExitStatus FromWaitStatus(int status) {
   return ExitStatus::Code(WEXITSTATUS(status));
 }
 
-std::vector<std::string> SplitWords(const char* text) {
-  std::vector<std::string> words;
-  std::istringstream in(text ? text : "");
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 bool EnvFlag(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' && std::string_view(value) != "0";
@@ -61,16 +54,9 @@ fs::path WithoutTrailingSlash(const fs::path& folder) {
   return folder.has_filename() ? folder : folder.parent_path();
 }
 
-}  // namespace
-
-std::optional<fs::path> WindowsBuild() {
-  const char* build = std::getenv("E2E_WINDOWS_BUILD");
-  if (build == nullptr || *build == '\0') return std::nullopt;
-  return WithoutTrailingSlash(build);
-}
-
 fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
 
+// Ends the prefix's wineserver and with it every process of the prefix.
 void EndWineServer(const fs::path& build) {
   // Prepared before the fork, as in Start.
   std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
@@ -88,6 +74,23 @@ void EndWineServer(const fs::path& build) {
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
   }
+}
+
+// The whole file's bytes; empty when it is missing or cannot be read.
+std::string ReadIfPresent(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+}  // namespace
+
+std::optional<fs::path> WindowsBuild() {
+  const char* build = std::getenv("E2E_WINDOWS_BUILD");
+  if (build == nullptr || *build == '\0') return std::nullopt;
+  return WithoutTrailingSlash(build);
 }
 
 fs::path Dist(const fs::path& builtIn) {
@@ -161,14 +164,6 @@ void App::WriteFile(std::string_view name, std::string_view bytes) {
   if (!out) throw HarnessError("cannot write " + path.string());
 }
 
-std::string ReadIfPresent(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "";
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 std::string App::ReadFile(std::string_view name) const {
   fs::path path = PathOf(name);
   if (!fs::is_regular_file(path)) throw HarnessError("no file " + path.string());
@@ -195,9 +190,7 @@ void App::Start(const StartOptions& options) {
   std::vector<std::string> argv;
   if (options.runner) {
     argv = *options.runner;
-  } else if (std::getenv("E2E_RUNNER") != nullptr || !windows) {
-    argv = SplitWords(std::getenv("E2E_RUNNER"));
-  } else {
+  } else if (windows) {
     argv = {"wine"};
   }
   argv.push_back((folder_ / executable_).string());
@@ -382,18 +375,6 @@ WindowId App::WaitForWindow(XSession& x, const WindowQuery& query, Duration time
       query.Describe(), timeout, [&] { return (found = x.FindWindow(query)).has_value(); },
       [&] { return x.DescribeWindows(); });
   return *found;
-}
-
-void App::WaitForFile(std::string_view name, Duration timeout) {
-  WaitUntil("file " + PathOf(name).string() + " to exist", timeout, [&] { return FileExists(name); });
-}
-
-void App::WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout) {
-  fs::path path = PathOf(name);
-  WaitUntil(
-      "file " + path.string() + " to hold " + Printable(bytes), timeout,
-      [&] { return fs::is_regular_file(path) && ReadIfPresent(path) == bytes; },
-      [&] { return fs::exists(path) ? Printable(ReadIfPresent(path)) : std::string("no file"); });
 }
 
 void App::WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout) {

@@ -35,9 +35,8 @@ struct StartOptions {
   std::vector<std::string> args;
   // Environment variables set for the program on top of the test's own.
   std::vector<std::pair<std::string, std::string>> env;
-  // Words put before the program's path. When absent, the words of the
-  // environment variable E2E_RUNNER (split at spaces) are used, or {"wine"}
-  // when the Windows build is tested; an empty list forces a direct start.
+  // Words put before the program's path. When absent: {"wine"} when the
+  // Windows build is tested, else none; an empty list forces a direct start.
   std::optional<std::vector<std::string>> runner;
 };
 
@@ -46,19 +45,12 @@ struct StartOptions {
 // there, under Wine, in the private Wine prefix "wine-prefix" inside it.
 std::optional<std::filesystem::path> WindowsBuild();
 inline bool UnderWine() { return WindowsBuild().has_value(); }
-// The Wine prefix of the Windows build `build`.
-std::filesystem::path WinePrefix(const std::filesystem::path& build);
-// Ends the prefix's wineserver and with it every process of the prefix.
-void EndWineServer(const std::filesystem::path& build);
 
 // The folder to test: `builtIn`, a path inside the Linux build that the
 // build gives the test (such as build/dist/Tessel), or, when the Windows
 // build is tested, the same path inside that build. Throws HarnessError
 // for a path outside the Linux build then.
 std::filesystem::path Dist(const std::filesystem::path& builtIn);
-
-// The whole file's bytes; empty when it is missing or cannot be read.
-std::string ReadIfPresent(const std::filesystem::path& path);
 
 class App {
  public:
@@ -125,8 +117,6 @@ class App {
   // A window of this program by title (`query.pid` is left as given: under
   // a runner the window's pid may differ from Pid()).
   WindowId WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout);
-  void WaitForFile(std::string_view name, Duration timeout);
-  void WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout);
   void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
 
   void KeepScratch() { keep_ = true; }
