@@ -143,7 +143,7 @@ App::~App() {
     // The last program under Wine takes the wineserver with it.
     if (underWine_ && --appsUnderWine == 0) EndWineServer(*WindowsBuild());
   }
-  if (failed || keep_ || EnvFlag("E2E_KEEP")) {
+  if (failed || EnvFlag("E2E_KEEP")) {
     std::cerr << "e2e: scratch directory of " << executable_ << " kept: " << scratch_.string() << "\n";
     return;
   }

@@ -60,11 +60,11 @@ class App {
   // is missing.
   App(const std::filesystem::path& distFolder, std::string executable);
   // Kills the program's process group (and, with the last program under
-  // Wine, the prefix's wineserver, so that nothing outlives the test). Removes the scratch
-  // directory, unless
-  // E2E_KEEP is set (and not "0"), KeepScratch() was called, or the test has
-  // failed or is leaving by an exception; then its path is printed, and
-  // after a failure the screen is saved there as failure-screen.png.
+  // Wine, the prefix's wineserver, so that nothing outlives the test).
+  // Removes the scratch directory, unless E2E_KEEP is set (and not "0") or
+  // the test has failed or is leaving by an exception; then its path is
+  // printed, and after a failure the screen is saved there as
+  // failure-screen.png.
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -119,14 +119,11 @@ class App {
   WindowId WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout);
   void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
 
-  void KeepScratch() { keep_ = true; }
-
  private:
   std::filesystem::path scratch_, folder_;
   std::string executable_;
   pid_t pid_ = -1;
   std::optional<ExitStatus> status_;
-  bool keep_ = false;
   bool underWine_ = false;  // has started its program under Wine
   int exceptionsAtStart_ = 0;
 };
