@@ -405,19 +405,7 @@ Image XSession::Capture(WindowId w) { return CaptureRect(Geometry(w)); }
 Image XSession::CaptureScreen() { return CaptureRect(ScreenRect()); }
 
 Image XSession::WaitForStableImage(WindowId w, Duration quiet, Duration timeout) {
-  Image last;
-  auto since = std::chrono::steady_clock::now();
-  WaitUntil("the pixels of window " + Hex(w) + " to stay unchanged for " + Seconds(quiet), timeout, [&] {
-    Image now = Capture(w);
-    auto t = std::chrono::steady_clock::now();
-    if (now != last) {
-      last = std::move(now);
-      since = t;
-      return false;
-    }
-    return t - since >= quiet;
-  });
-  return last;
+  return WaitUntilSteady<Image>("the pixels of window " + Hex(w), quiet, timeout, [&] { return Capture(w); });
 }
 
 void XSession::WaitForPixel(WindowId w, int x, int y, Rgb colour, int tolerance, Duration timeout) {

@@ -114,4 +114,23 @@ TEST(WaitUntil, ReturnsWhenTheConditionHoldsAndTimesOutWhenItNeverDoes) {
   }
 }
 
+// A steady wait returns only what has stayed the same for the quiet time:
+// a picture taken before the program has drawn it, or while it still
+// moves, would pass a check that nothing is drawn.
+TEST(WaitUntilSteady, ReturnsWhatHasStayedTheSameForTheQuietTime) {
+  struct Case {
+    e2e::Duration changing, quiet;
+  };
+  for (const Case& c : {Case{0ms, 200ms}, Case{300ms, 100ms}}) {
+    const auto start = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
+    // Counts up while changing, then stays.
+    const long seen = e2e::WaitUntilSteady<long>("a value", c.quiet, 10s, [&] {
+      return elapsed() < c.changing ? static_cast<long>(elapsed().count()) : -1L;
+    });
+    EXPECT_EQ(seen, -1);
+    EXPECT_GE(elapsed(), c.changing + c.quiet);
+  }
+}
+
 }  // namespace
