@@ -269,7 +269,7 @@ Rect XSession::ScreenRect() {
 
 void XSession::Settle() {
   XSync(display_, False);
-  std::this_thread::sleep_for(50ms);
+  std::this_thread::sleep_for(10ms);
 }
 
 void XSession::MovePointer(WindowId w, int x, int y) {
