@@ -29,13 +29,6 @@ ExitStatus FromWaitStatus(int status) {
   return ExitStatus::Code(WEXITSTATUS(status));
 }
 
-std::vector<std::string> SplitWords(const char* text) {
-  std::vector<std::string> words;
-  std::istringstream in(text ? text : "");
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 bool EnvFlag(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' && std::string_view(value) != "0";
@@ -60,6 +53,37 @@ int appsUnderWine = 0;
 // "build/dist/Tessel/" names the folder "Tessel" too.
 fs::path WithoutTrailingSlash(const fs::path& folder) {
   return folder.has_filename() ? folder : folder.parent_path();
+}
+
+fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
+
+// Ends the prefix's wineserver and with it every process of the prefix.
+void EndWineServer(const fs::path& build) {
+  // Prepared before the fork, as in Start.
+  std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
+  char* env[] = {prefix.data(), nullptr};
+  char* argv[] = {const_cast<char*>("wineserver"), const_cast<char*>("-k"), nullptr};
+  pid_t child = ::fork();
+  if (child == 0) {
+    int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execvpe(argv[0], argv, env);
+    ::_exit(127);
+  }
+  if (child > 0) {
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+}
+
+// The whole file's bytes; empty when it is missing or cannot be read.
+std::string ReadIfPresent(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 }  // namespace
@@ -102,27 +126,6 @@ class SkipWhereWineCannotRun : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new SkipWhereWineCannotRun);
 
 }  // namespace
-
-fs::path WinePrefix(const fs::path& build) { return build / "wine-prefix"; }
-
-void EndWineServer(const fs::path& build) {
-  // Prepared before the fork, as in Start.
-  std::string prefix = "WINEPREFIX=" + WinePrefix(build).string();
-  char* env[] = {prefix.data(), nullptr};
-  char* argv[] = {const_cast<char*>("wineserver"), const_cast<char*>("-k"), nullptr};
-  pid_t child = ::fork();
-  if (child == 0) {
-    int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, 1);
-    ::dup2(null, 2);
-    ::execvpe(argv[0], argv, env);
-    ::_exit(127);
-  }
-  if (child > 0) {
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-}
 
 fs::path Dist(const fs::path& builtIn) {
   const auto windows = WindowsBuild();
@@ -174,7 +177,7 @@ App::~App() {
     // The last program under Wine takes the wineserver with it.
     if (underWine_ && --appsUnderWine == 0) EndWineServer(*WindowsBuild());
   }
-  if (failed || keep_ || EnvFlag("E2E_KEEP")) {
+  if (failed || EnvFlag("E2E_KEEP")) {
     std::cerr << "e2e: scratch directory of " << executable_ << " kept: " << scratch_.string() << "\n";
     return;
   }
@@ -193,14 +196,6 @@ void App::WriteFile(std::string_view name, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw HarnessError("cannot write " + path.string());
-}
-
-std::string ReadIfPresent(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "";
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 std::string App::ReadFile(std::string_view name) const {
@@ -229,9 +224,7 @@ void App::Start(const StartOptions& options) {
   std::vector<std::string> argv;
   if (options.runner) {
     argv = *options.runner;
-  } else if (std::getenv("E2E_RUNNER") != nullptr || !windows) {
-    argv = SplitWords(std::getenv("E2E_RUNNER"));
-  } else {
+  } else if (windows) {
     argv = {"wine"};
   }
   argv.push_back((folder_ / executable_).string());
@@ -416,18 +409,6 @@ WindowId App::WaitForWindow(XSession& x, const WindowQuery& query, Duration time
       query.Describe(), timeout, [&] { return (found = x.FindWindow(query)).has_value(); },
       [&] { return x.DescribeWindows(); });
   return *found;
-}
-
-void App::WaitForFile(std::string_view name, Duration timeout) {
-  WaitUntil("file " + PathOf(name).string() + " to exist", timeout, [&] { return FileExists(name); });
-}
-
-void App::WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout) {
-  fs::path path = PathOf(name);
-  WaitUntil(
-      "file " + path.string() + " to hold " + Printable(bytes), timeout,
-      [&] { return fs::is_regular_file(path) && ReadIfPresent(path) == bytes; },
-      [&] { return fs::exists(path) ? Printable(ReadIfPresent(path)) : std::string("no file"); });
 }
 
 void App::WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout) {

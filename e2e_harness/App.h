@@ -35,9 +35,8 @@ struct StartOptions {
   std::vector<std::string> args;
   // Environment variables set for the program on top of the test's own.
   std::vector<std::pair<std::string, std::string>> env;
-  // Words put before the program's path. When absent, the words of the
-  // environment variable E2E_RUNNER (split at spaces) are used, or {"wine"}
-  // when the Windows build is tested; an empty list forces a direct start.
+  // Words put before the program's path. When absent: {"wine"} when the
+  // Windows build is tested, else none; an empty list forces a direct start.
   std::optional<std::vector<std::string>> runner;
 };
 
@@ -53,19 +52,12 @@ inline bool UnderWine() { return WindowsBuild().has_value(); }
 // which ctest counts as skipped.
 std::optional<std::string> WhyWineCannotRun();
 inline constexpr int kSkippedExitCode = 77;
-// The Wine prefix of the Windows build `build`.
-std::filesystem::path WinePrefix(const std::filesystem::path& build);
-// Ends the prefix's wineserver and with it every process of the prefix.
-void EndWineServer(const std::filesystem::path& build);
 
 // The folder to test: `builtIn`, a path inside the Linux build that the
 // build gives the test (such as build/dist/Tessel), or, when the Windows
 // build is tested, the same path inside that build. Throws HarnessError
 // for a path outside the Linux build then.
 std::filesystem::path Dist(const std::filesystem::path& builtIn);
-
-// The whole file's bytes; empty when it is missing or cannot be read.
-std::string ReadIfPresent(const std::filesystem::path& path);
 
 class App {
  public:
@@ -75,11 +67,11 @@ class App {
   // is missing.
   App(const std::filesystem::path& distFolder, std::string executable);
   // Kills the program's process group (and, with the last program under
-  // Wine, the prefix's wineserver, so that nothing outlives the test). Removes the scratch
-  // directory, unless
-  // E2E_KEEP is set (and not "0"), KeepScratch() was called, or the test has
-  // failed or is leaving by an exception; then its path is printed, and
-  // after a failure the screen is saved there as failure-screen.png.
+  // Wine, the prefix's wineserver, so that nothing outlives the test).
+  // Removes the scratch directory, unless E2E_KEEP is set (and not "0") or
+  // the test has failed or is leaving by an exception; then its path is
+  // printed, and after a failure the screen is saved there as
+  // failure-screen.png.
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
@@ -132,18 +124,13 @@ class App {
   // A window of this program by title (`query.pid` is left as given: under
   // a runner the window's pid may differ from Pid()).
   WindowId WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout);
-  void WaitForFile(std::string_view name, Duration timeout);
-  void WaitForFileBytes(std::string_view name, std::string_view bytes, Duration timeout);
   void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
-
-  void KeepScratch() { keep_ = true; }
 
  private:
   std::filesystem::path scratch_, folder_;
   std::string executable_;
   pid_t pid_ = -1;
   std::optional<ExitStatus> status_;
-  bool keep_ = false;
   bool underWine_ = false;  // has started its program under Wine
   int exceptionsAtStart_ = 0;
 };

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <unordered_map>
 
 #include "Wait.h"
 
@@ -62,13 +61,6 @@ void Image::Set(int x, int y, Rgb c) {
   p[2] = c.b;
 }
 
-void Image::Fill(const Rect& area, Rgb c) {
-  Rect a = Intersect(area, Bounds());
-  for (int y = a.y; y < a.y + a.height; ++y) {
-    for (int x = a.x; x < a.x + a.width; ++x) Set(x, y, c);
-  }
-}
-
 int CountPixels(const Image& image, const Rect& area, Rgb colour, int tolerance) {
   Rect a = Intersect(area, image.Bounds());
   int count = 0;
@@ -78,20 +70,6 @@ int CountPixels(const Image& image, const Rect& area, Rgb colour, int tolerance)
     }
   }
   return count;
-}
-
-ColourCount DominantColour(const Image& image, const Rect& area) {
-  Rect a = Intersect(area, image.Bounds());
-  std::unordered_map<uint32_t, int> counts;
-  ColourCount best;
-  for (int y = a.y; y < a.y + a.height; ++y) {
-    for (int x = a.x; x < a.x + a.width; ++x) {
-      Rgb c = image.At(x, y);
-      int n = ++counts[(uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b];
-      if (n > best.count) best = {c, n};
-    }
-  }
-  return best;
 }
 
 ::testing::AssertionResult PixelIs(const Image& image, int x, int y, Rgb expected, int tolerance) {

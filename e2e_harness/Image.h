@@ -52,7 +52,6 @@ class Image {
   // Throws HarnessError for a pixel outside the image.
   Rgb At(int x, int y) const;
   void Set(int x, int y, Rgb c);
-  void Fill(const Rect& area, Rgb c);
 
   // Rows from the top, RGB bytes.
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
@@ -68,14 +67,6 @@ class Image {
 
 // Pixels of `area` (clipped to the image) within `tolerance` of `colour`.
 int CountPixels(const Image& image, const Rect& area, Rgb colour, int tolerance = 0);
-
-// The most frequent exact colour in `area` (clipped), and how many pixels
-// have it; black and 0 for an empty area.
-struct ColourCount {
-  Rgb colour;
-  int count = 0;
-};
-ColourCount DominantColour(const Image& image, const Rect& area);
 
 // For EXPECT_TRUE: the pixel at (x, y) is within `tolerance` of `expected`;
 // on failure the message gives the pixel's actual colour.

@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace e2e {
 
@@ -45,6 +47,26 @@ void WaitUntil(std::string_view what, Duration timeout, const std::function<bool
 
 // "1.5 s" for messages.
 std::string Seconds(Duration d);
+
+// Calls `sample` until what it gives has stayed the same for `quiet`, and
+// returns that; throws WaitTimeout after `timeout`. `what` names the thing
+// sampled.
+template <class T>
+T WaitUntilSteady(std::string_view what, Duration quiet, Duration timeout, const std::function<T()>& sample) {
+  std::optional<T> last;
+  auto since = std::chrono::steady_clock::now();
+  WaitUntil(std::string(what) + " to stay unchanged for " + Seconds(quiet), timeout, [&] {
+    T now = sample();
+    const auto t = std::chrono::steady_clock::now();
+    if (!last || now != *last) {
+      last = std::move(now);
+      since = t;
+      return false;
+    }
+    return t - since >= quiet;
+  });
+  return std::move(*last);
+}
 
 // Bytes shown in a message: printable text as it is, the rest escaped, cut
 // to `limit` bytes.

@@ -48,50 +48,14 @@ std::string Hex(unsigned long id) {
   return text;
 }
 
-std::string Latin1ToUtf8(const unsigned char* text, size_t length) {
-  std::string out;
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char c = text[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-// Code points of UTF-8 text; a malformed byte stands for itself.
-std::vector<unsigned> CodePoints(std::string_view text) {
-  std::vector<unsigned> out;
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
-    bool ok = i + extra < text.size();
-    for (int k = 1; ok && k <= extra; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      ok = (next & 0xC0) == 0x80;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (!ok) {
-      cp = c;
-      extra = 0;
-    }
-    out.push_back(cp);
-    i += extra + 1;
-  }
-  return out;
-}
-
 std::string KeyName(KeySym key) {
   const char* name = XKeysymToString(key);
   return name ? name : Hex(key);
 }
 
-KeySym KeySymForCodePoint(unsigned cp) {
-  switch (cp) {
+// Printable ASCII characters are their own key symbols.
+KeySym KeySymOf(char c) {
+  switch (c) {
     case '\n':
     case '\r':
       return XK_Return;
@@ -100,11 +64,8 @@ KeySym KeySymForCodePoint(unsigned cp) {
     case '\b':
       return XK_BackSpace;
     default:
-      break;
+      return static_cast<unsigned char>(c);
   }
-  // Latin-1 characters are their own key symbols; the rest have Unicode ones.
-  if ((cp >= 0x20 && cp <= 0x7E) || (cp >= 0xA0 && cp <= 0xFF)) return cp;
-  return 0x01000000 | cp;
 }
 
 }  // namespace
@@ -160,20 +121,7 @@ XSession::XSession() {
   root_ = DefaultRootWindow(display_);
 }
 
-XSession::~XSession() {
-  for (auto& [keycode, presses] : heldKeys_) {
-    if (presses > 0) XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
-  }
-  for (auto& [button, presses] : heldButtons_) {
-    if (presses > 0) XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, CurrentTime);
-  }
-  for (auto& [key, keycode] : spareKeys_) {
-    KeySym none[2] = {NoSymbol, NoSymbol};
-    XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, none, 1);
-  }
-  XSync(display_, False);
-  XCloseDisplay(display_);
-}
+XSession::~XSession() { XCloseDisplay(display_); }
 
 // --- Windows ---------------------------------------------------------------
 
@@ -204,14 +152,7 @@ std::optional<std::string> XSession::Property(WindowId w, const char* name, cons
   return bytes;
 }
 
-bool XSession::Exists(WindowId w) {
-  XWindowAttributes attributes;
-  ErrorTrap trap(display_);
-  Status ok = XGetWindowAttributes(display_, w, &attributes);
-  return !trap.Failed() && ok;
-}
-
-std::vector<WindowId> XSession::TitledWindows(bool includeUnmapped) {
+std::vector<WindowId> XSession::TitledWindows() {
   std::vector<WindowId> found;
   auto visit = [&](auto& self, WindowId parent, int depth) -> void {
     ::Window rootReturn, parentReturn, *children = nullptr;
@@ -225,7 +166,7 @@ std::vector<WindowId> XSession::TitledWindows(bool includeUnmapped) {
       XWindowAttributes attributes;
       ErrorTrap inner(display_);
       if (!XGetWindowAttributes(display_, *it, &attributes) || inner.Failed()) continue;
-      if (!includeUnmapped && attributes.map_state != IsViewable) continue;
+      if (attributes.map_state != IsViewable) continue;
       if (Property(*it, "_NET_WM_NAME", nullptr) || Property(*it, "WM_NAME", nullptr)) {
         found.push_back(*it);
       } else if (depth == 0) {
@@ -244,22 +185,15 @@ std::string XSession::Title(WindowId w) {
   Status ok = XGetWMName(display_, w, &text);
   if (trap.Failed()) throw HarnessError("window " + Hex(w) + " no longer exists");
   if (!ok || text.value == nullptr) return "";
+  // Latin-1, compound text or UTF-8: Xlib converts.
   std::string title;
-  Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-  if (text.encoding == XA_STRING) {
-    title = Latin1ToUtf8(text.value, text.nitems);
-  } else if (text.encoding == utf8) {
-    title.assign(reinterpret_cast<char*>(text.value), text.nitems);
+  char** list = nullptr;
+  int count = 0;
+  if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) >= Success && list) {
+    for (int i = 0; i < count; ++i) title += list[i];
+    XFreeStringList(list);
   } else {
-    // Compound text and the like: Xlib converts.
-    char** list = nullptr;
-    int count = 0;
-    if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) >= Success && list) {
-      for (int i = 0; i < count; ++i) title += list[i];
-      XFreeStringList(list);
-    } else {
-      title.assign(reinterpret_cast<char*>(text.value), text.nitems);
-    }
+    title.assign(reinterpret_cast<char*>(text.value), text.nitems);
   }
   XFree(text.value);
   return title;
@@ -307,12 +241,6 @@ WindowId XSession::WaitForWindow(const WindowQuery& query, Duration timeout) {
   return *found;
 }
 
-void XSession::WaitForWindowGone(const WindowQuery& query, Duration timeout) {
-  WaitUntil(
-      "no " + query.Describe().substr(2) + " to remain", timeout,
-      [&] { return !FindWindow(query).has_value(); }, [&] { return DescribeWindows(); });
-}
-
 std::string XSession::WaitForTitle(WindowId w, const WindowQuery& title, Duration timeout) {
   std::string current;
   WaitUntil(
@@ -341,7 +269,7 @@ Rect XSession::ScreenRect() {
 
 void XSession::Settle() {
   XSync(display_, False);
-  std::this_thread::sleep_for(settle_);
+  std::this_thread::sleep_for(10ms);
 }
 
 void XSession::MovePointer(WindowId w, int x, int y) {
@@ -350,37 +278,11 @@ void XSession::MovePointer(WindowId w, int x, int y) {
   Settle();
 }
 
-Point XSession::PointerPosition() {
-  ::Window rootReturn, child;
-  int rootX = 0, rootY = 0, winX, winY;
-  unsigned mask;
-  XQueryPointer(display_, root_, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask);
-  return {rootX, rootY};
-}
-
-void XSession::FakeButton(Button button, bool press) {
-  int number = static_cast<int>(button);
-  XTestFakeButtonEvent(display_, static_cast<unsigned>(number), press ? True : False, CurrentTime);
-  heldButtons_[number] += press ? 1 : -1;
-}
-
-void XSession::PressButton(WindowId w, int x, int y, Button button) {
-  MovePointer(w, x, y);
-  FakeButton(button, true);
-  Settle();
-}
-
-void XSession::ReleaseButton(WindowId w, int x, int y, Button button) {
-  MovePointer(w, x, y);
-  FakeButton(button, false);
-  Settle();
-}
-
 void XSession::Click(WindowId w, int x, int y, Button button) {
   MovePointer(w, x, y);
-  FakeButton(button, true);
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), True, CurrentTime);
   XSync(display_, False);
-  FakeButton(button, false);
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, CurrentTime);
   Settle();
 }
 
@@ -394,20 +296,13 @@ void XSession::Activate(WindowId w) {
   });
   XRaiseWindow(display_, w);
   XSetInputFocus(display_, w, RevertToPointerRoot, CurrentTime);
-  WaitUntil("window " + Hex(w) + " to get the keyboard focus", 5s, [&] { return FocusedWindow() == w; });
+  WaitUntil("window " + Hex(w) + " to get the keyboard focus", 5s, [&] {
+    ::Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    return focus == w;
+  });
   Settle();
-}
-
-WindowId XSession::FocusedWindow() {
-  ::Window focus = None;
-  int revert = 0;
-  XGetInputFocus(display_, &focus, &revert);
-  return focus;
-}
-
-void XSession::FakeKey(unsigned keycode, bool press) {
-  XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
-  heldKeys_[keycode] += press ? 1 : -1;
 }
 
 unsigned XSession::KeycodeOf(KeySym key) {
@@ -416,75 +311,27 @@ unsigned XSession::KeycodeOf(KeySym key) {
   return keycode;
 }
 
-unsigned XSession::SpareKeycodeFor(KeySym key) {
-  if (auto it = spareKeys_.find(key); it != spareKeys_.end()) return it->second;
-  if (!freeKeycodesKnown_) {
-    int low = 0, high = 0, perKeycode = 0;
-    XDisplayKeycodes(display_, &low, &high);
-    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(low), high - low + 1, &perKeycode);
-    for (int code = high; code >= low; --code) {
-      KeySym* syms = map + (code - low) * perKeycode;
-      if (std::all_of(syms, syms + perKeycode, [](KeySym s) { return s == NoSymbol; })) {
-        freeKeycodes_.push_back(static_cast<unsigned>(code));
-      }
-    }
-    XFree(map);
-    freeKeycodesKnown_ = true;
-  }
-  if (freeKeycodes_.empty()) {
-    throw HarnessError("no spare key code left to type " + KeyName(key));
-  }
-  unsigned keycode = freeKeycodes_.back();
-  freeKeycodes_.pop_back();
-  // The symbol on both levels, so that Shift cannot change it. The mapping
-  // stays until the session ends: a program reads it lazily, after the key
-  // event arrives, and must still find it then.
-  KeySym syms[2] = {key, key};
-  XChangeKeyboardMapping(display_, static_cast<int>(keycode), 2, syms, 1);
-  XSync(display_, False);
-  spareKeys_[key] = keycode;
-  std::this_thread::sleep_for(settle_);  // let clients take the MappingNotify
-  return keycode;
-}
-
-XSession::Stroke XSession::StrokeFor(KeySym key) {
-  unsigned keycode = XKeysymToKeycode(display_, key);
-  if (keycode != 0) {
-    if (XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 0) == key) return {keycode, false};
-    if (XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 1) == key) return {keycode, true};
-  }
-  return {SpareKeycodeFor(key), false};
-}
-
-void XSession::PressKey(KeySym key) {
-  FakeKey(StrokeFor(key).keycode, true);
-  Settle();
-}
-
-void XSession::ReleaseKey(KeySym key) {
-  FakeKey(StrokeFor(key).keycode, false);
-  Settle();
-}
-
 void XSession::TapKey(KeySym key, Modifiers modifiers) {
-  Stroke stroke = StrokeFor(key);
-  if (stroke.shift) modifiers = modifiers | kShift;
+  const unsigned keycode = KeycodeOf(key);
+  // The symbol on the shifted level of its key comes with Shift.
+  if (XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 0) != key)
+    modifiers = modifiers | kShift;
   std::vector<unsigned> held;
   if (modifiers & kControl) held.push_back(KeycodeOf(XK_Control_L));
   if (modifiers & kAlt) held.push_back(KeycodeOf(XK_Alt_L));
   if (modifiers & kShift) held.push_back(KeycodeOf(XK_Shift_L));
-  for (unsigned keycode : held) FakeKey(keycode, true);
-  FakeKey(stroke.keycode, true);
+  for (unsigned k : held) XTestFakeKeyEvent(display_, k, True, CurrentTime);
+  XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
   // A short gap, as between a real finger's press and release.
   XSync(display_, False);
   std::this_thread::sleep_for(5ms);
-  FakeKey(stroke.keycode, false);
-  for (auto it = held.rbegin(); it != held.rend(); ++it) FakeKey(*it, false);
+  XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) XTestFakeKeyEvent(display_, *it, False, CurrentTime);
   Settle();
 }
 
-void XSession::Type(std::string_view utf8) {
-  for (unsigned cp : CodePoints(utf8)) TapKey(KeySymForCodePoint(cp));
+void XSession::Type(std::string_view text) {
+  for (char c : text) TapKey(KeySymOf(c));
 }
 
 void XSession::RequestClose(WindowId w) {
@@ -558,19 +405,7 @@ Image XSession::Capture(WindowId w) { return CaptureRect(Geometry(w)); }
 Image XSession::CaptureScreen() { return CaptureRect(ScreenRect()); }
 
 Image XSession::WaitForStableImage(WindowId w, Duration quiet, Duration timeout) {
-  Image last;
-  auto since = std::chrono::steady_clock::now();
-  WaitUntil("the pixels of window " + Hex(w) + " to stay unchanged for " + Seconds(quiet), timeout, [&] {
-    Image now = Capture(w);
-    auto t = std::chrono::steady_clock::now();
-    if (now != last) {
-      last = std::move(now);
-      since = t;
-      return false;
-    }
-    return t - since >= quiet;
-  });
-  return last;
+  return WaitUntilSteady<Image>("the pixels of window " + Hex(w), quiet, timeout, [&] { return Capture(w); });
 }
 
 void XSession::WaitForPixel(WindowId w, int x, int y, Rgb colour, int tolerance, Duration timeout) {

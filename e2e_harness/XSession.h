@@ -4,7 +4,6 @@
 
 #include <X11/keysym.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,21 +57,18 @@ class XSession {
   // Connects to DISPLAY after RequireTestDisplay; throws HarnessError when it
   // refuses or cannot connect, or when the server lacks XTest.
   XSession();
-  // Releases any key or button still held and undoes temporary key mappings.
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;
 
   // --- Windows -----------------------------------------------------------
 
-  // Titled top-level windows, top of the stack first (frames of a window
-  // manager are looked through). Unmapped windows only when asked.
-  std::vector<WindowId> TitledWindows(bool includeUnmapped = false);
+  // Titled top-level windows on show, top of the stack first (frames of a
+  // window manager are looked through).
+  std::vector<WindowId> TitledWindows();
   std::optional<WindowId> FindWindow(const WindowQuery& query);
   WindowId WaitForWindow(const WindowQuery& query, Duration timeout);
-  void WaitForWindowGone(const WindowQuery& query, Duration timeout);
 
-  bool Exists(WindowId w);
   // The title as UTF-8: _NET_WM_NAME, else WM_NAME converted from its
   // encoding; empty when the window has none. Throws if the window is gone.
   std::string Title(WindowId w);
@@ -90,38 +86,24 @@ class XSession {
   // --- Input (window coordinates are relative to the window's inside) ----
 
   void MovePointer(WindowId w, int x, int y);
-  Point PointerPosition();  // on the root
-  void PressButton(WindowId w, int x, int y, Button button);
-  void ReleaseButton(WindowId w, int x, int y, Button button);
   void Click(WindowId w, int x, int y, Button button = Button::Left);
 
   // Keys go to the window that has the keyboard focus. Without a window
   // manager nobody gives it, so tests call Activate first: it raises the
   // window and focuses it, as a window manager would on a click.
   void Activate(WindowId w);
-  WindowId FocusedWindow();
 
-  // Press or release the key that carries the symbol, nothing added: for
-  // holding keys across other input (PressKey(XK_Shift_L), clicks, ...).
-  void PressKey(KeySym key);
-  void ReleaseKey(KeySym key);
   // Press and release, with modifiers held around it (Alt+F4: TapKey(XK_F4,
   // kAlt)). Shift is added by itself for symbols on the shifted level, like
   // XK_A or XK_exclam.
   void TapKey(KeySym key, Modifiers modifiers = kNoModifiers);
-  // Types UTF-8 text key by key; "\n" is Return, "\t" Tab, "\b" BackSpace.
-  // Characters the keyboard map lacks (Cyrillic on the default map) are put
-  // on a spare key code for the rest of the session.
-  void Type(std::string_view utf8);
+  // Types text key by key; "\n" is Return, "\t" Tab, "\b" BackSpace. Throws
+  // HarnessError for a character no key of the keyboard map gives.
+  void Type(std::string_view text);
 
   // Asks the window to close the way a window manager's close button does
   // (WM_DELETE_WINDOW).
   void RequestClose(WindowId w);
-
-  // Every input call ends with XSync and this pause, so that the program has
-  // read the events before the next step; 50 ms unless changed.
-  void SetSettleTime(Duration d) { settle_ = d; }
-  void Settle();
 
   // --- Pixels ------------------------------------------------------------
 
@@ -139,26 +121,15 @@ class XSession {
   _XDisplay* Raw() { return display_; }
 
  private:
-  struct Stroke {
-    unsigned keycode = 0;
-    bool shift = false;
-  };
-  Stroke StrokeFor(KeySym key);
-  unsigned SpareKeycodeFor(KeySym key);
+  // Every input call ends with XSync and this pause, so that the program has
+  // read the events before the next step.
+  void Settle();
   unsigned KeycodeOf(KeySym key);
-  void FakeKey(unsigned keycode, bool press);
-  void FakeButton(Button button, bool press);
   Image CaptureRect(const Rect& area);
   std::optional<std::string> Property(WindowId w, const char* name, const char* type);
 
   _XDisplay* display_ = nullptr;
   WindowId root_ = 0;
-  Duration settle_ = 50ms;
-  std::map<unsigned, int> heldKeys_;  // keycode, presses not yet released
-  std::map<int, int> heldButtons_;
-  std::map<KeySym, unsigned> spareKeys_;
-  std::vector<unsigned> freeKeycodes_;
-  bool freeKeycodesKnown_ = false;
 };
 
 // Whether `client`, the X window of a program's top-level window, is the

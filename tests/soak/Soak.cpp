@@ -150,8 +150,6 @@ class Soak {
   Soak(const Soak&) = delete;
   Soak& operator=(const Soak&) = delete;
 
-  void KeepScratch() { app_.KeepScratch(); }
-
  private:
   bool HasProgramTitle(const std::string& title) const {
     for (const std::string& t : program_.titles)
@@ -159,10 +157,9 @@ class Soak {
     return false;
   }
 
-  // Wine may first have to make its prefix, which takes a while.
   WindowId FindWindow() {
     WindowId found = 0;
-    app_.WaitUntil("a window of " + app_.Name(), 120s, [&] {
+    app_.WaitUntil("a window of " + app_.Name(), 60s, [&] {
       for (WindowId w : x_.TitledWindows()) {
         if (HasProgramTitle(x_.Title(w))) found = w;
       }
@@ -387,14 +384,9 @@ int main(int argc, char** argv) {
   std::printf("soak: %s for %ld s, seed %u%s\n", program.executable, seconds, seed,
               e2e::UnderWine() ? ", under Wine" : "");
   std::fflush(stdout);
+  // A run that fails keeps the program's scratch folder, as a failed test does.
   try {
-    Soak soak(program, std::chrono::seconds(seconds), seed);
-    try {
-      soak.Run();
-    } catch (...) {
-      soak.KeepScratch();
-      throw;
-    }
+    Soak(program, std::chrono::seconds(seconds), seed).Run();
   } catch (const std::exception& e) {
     std::printf("soak FAILED: %s\n", e.what());
     return 1;

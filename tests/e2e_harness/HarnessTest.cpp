@@ -1,0 +1,136 @@
+// The harness's own checks, kept for faults of its own that would let the
+// end-to-end tests pass when they should fail: the build they drive, which
+// window a title names, colour tolerance and the waits.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "App.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::Rgb, e2e::WindowQuery;
+
+// Under E2E_WINDOWS_BUILD the tests drive the Windows build: a folder of
+// the Linux build names the same folder there, and no other is accepted.
+TEST(Dist, NamesTheFolderOfTheBuildUnderTest) {
+  const std::string native = E2E_NATIVE_BUILD_DIR;
+  struct Case {
+    const char* windowsBuild;       // nullptr: unset
+    std::string builtIn, expected;  // "": refused
+  };
+  const Case cases[] = {
+      {nullptr, "/b/dist/Tessel", "/b/dist/Tessel"},
+      {"", "/b/dist/Tessel", "/b/dist/Tessel"},
+      {"/w/build-win32/", native + "/dist/Tessel", "/w/build-win32/dist/Tessel"},
+      {"/w/build-win32", native + "/tests/game/probe-dist/", "/w/build-win32/tests/game/probe-dist"},
+      {"/w/build-win32", "/b/dist/Tessel", ""},
+  };
+  const char* const old = std::getenv("E2E_WINDOWS_BUILD");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  for (const Case& c : cases) {
+    c.windowsBuild ? ::setenv("E2E_WINDOWS_BUILD", c.windowsBuild, 1) : ::unsetenv("E2E_WINDOWS_BUILD");
+    const bool wine = c.windowsBuild && *c.windowsBuild;
+    EXPECT_EQ(e2e::UnderWine(), wine) << c.windowsBuild;
+    if (c.expected.empty()) {
+      EXPECT_THROW(e2e::Dist(c.builtIn), e2e::HarnessError) << c.builtIn;
+    } else {
+      EXPECT_EQ(e2e::Dist(c.builtIn), c.expected) << c.builtIn;
+    }
+  }
+  saved ? ::setenv("E2E_WINDOWS_BUILD", saved->c_str(), 1) : ::unsetenv("E2E_WINDOWS_BUILD");
+}
+
+TEST(WindowQuery, MatchesTheWholeTitleOrItsBeginningAndThePid) {
+  struct Case {
+    WindowQuery query;
+    std::string title;
+    long pid;
+    bool matches;
+  };
+  const Case cases[] = {
+      {WindowQuery::Exact("Gemora   0   0"), "Gemora   0   0", 0, true},
+      {WindowQuery::Exact("Gemora   0   0"), "Gemora   0   0 ", 0, false},
+      {WindowQuery::Exact("Gemora   0   0"), "Gemora   0   ", 0, false},
+      {WindowQuery::Prefix("FPS: "), "FPS: 400", 0, true},
+      {WindowQuery::Prefix("FPS: "), "FPS:", 0, false},
+      {WindowQuery::Exact("Error").OfPid(12), "Error", 12, true},
+      {WindowQuery::Exact("Error").OfPid(12), "Error", 13, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.query.Matches(c.title, c.pid), c.matches)
+        << c.query.Describe() << " and \"" << c.title << "\"";
+}
+
+// Tolerance is per channel, and counts keep to their area.
+TEST(Colours, PixelIsAndCountPixelsTakeNoMoreThanTheirTolerance) {
+  e2e::Image image(4, 3);
+  const Rgb colour{100, 150, 200};
+  image.Set(1, 1, colour);
+  image.Set(3, 2, colour);
+  struct Case {
+    Rgb expected;
+    int tolerance;
+    bool near;
+  };
+  const Case cases[] = {
+      {{100, 150, 200}, 0, true},  {{104, 146, 204}, 4, true},  {{101, 150, 200}, 0, false},
+      {{105, 150, 200}, 4, false}, {{100, 145, 200}, 4, false}, {{100, 150, 205}, 4, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(static_cast<bool>(e2e::PixelIs(image, 1, 1, c.expected, c.tolerance)), c.near) << c.expected;
+    EXPECT_EQ(e2e::CountPixels(image, image.Bounds(), c.expected, c.tolerance), c.near ? 2 : 0) << c.expected;
+  }
+  EXPECT_FALSE(e2e::PixelIs(image, 4, 1, Rgb{0, 0, 0}, 255)) << "outside the image";
+  EXPECT_EQ(e2e::CountPixels(image, {1, 1, 3, 2}, colour), 2) << "the area's last row and column";
+  EXPECT_EQ(e2e::CountPixels(image, {2, 0, 1, 3}, colour), 0);
+  EXPECT_EQ(e2e::CountPixels(image, {-2, -2, 4, 4}, colour), 1) << "clipped";
+}
+
+// A wait returns once its condition holds, not before, and times out when
+// it never does.
+TEST(WaitUntil, ReturnsWhenTheConditionHoldsAndTimesOutWhenItNeverDoes) {
+  struct Case {
+    int holdsAtLook;  // 0: never
+    e2e::Duration timeout;
+  };
+  const Case cases[] = {{1, 10s}, {3, 10s}, {2, 0ms}, {0, 200ms}};
+  for (const Case& c : cases) {
+    int looks = 0;
+    const auto start = std::chrono::steady_clock::now();
+    auto wait = [&] { e2e::WaitUntil("a look", c.timeout, [&] { return ++looks == c.holdsAtLook; }); };
+    if (c.holdsAtLook > 0) {
+      EXPECT_NO_THROW(wait()) << c.holdsAtLook;
+      EXPECT_EQ(looks, c.holdsAtLook);
+    } else {
+      EXPECT_THROW(wait(), e2e::WaitTimeout);
+      EXPECT_GE(std::chrono::steady_clock::now() - start, c.timeout);
+      EXPECT_GT(looks, 2) << "it looked again meanwhile";
+    }
+  }
+}
+
+// A steady wait returns only what has stayed the same for the quiet time:
+// a picture taken before the program has drawn it, or while it still
+// moves, would pass a check that nothing is drawn.
+TEST(WaitUntilSteady, ReturnsWhatHasStayedTheSameForTheQuietTime) {
+  struct Case {
+    e2e::Duration changing, quiet;
+  };
+  for (const Case& c : {Case{0ms, 200ms}, Case{300ms, 100ms}}) {
+    const auto start = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::steady_clock::now() - start; };
+    // Counts up while changing, then stays.
+    const long seen = e2e::WaitUntilSteady<long>("a value", c.quiet, 10s, [&] {
+      return elapsed() < c.changing ? static_cast<long>(elapsed().count()) : -1L;
+    });
+    EXPECT_EQ(seen, -1);
+    EXPECT_GE(elapsed(), c.changing + c.quiet);
+  }
+}
+
+}  // namespace
