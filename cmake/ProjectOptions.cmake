@@ -17,6 +17,17 @@ if(MINGW)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
+# The same sources give the same programs wherever they are built: paths in
+# the debug information and in file-name macros are relative to the source
+# folder (the build folders lie inside it), and a Windows program's header
+# carries no time stamp.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+endif()
+if(MINGW)
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
 # Warnings are errors in our code.
 function(project_target target)
   if(MSVC)
