@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <sstream>
-#include <utility>
 
 #include "PackageKit.h"
 
@@ -75,21 +74,17 @@ TEST_F(DebianPackage, LintianFindsNoErrorsAndNoWarnings) {
 }
 
 TEST_F(DebianPackage, MenuEntriesAndSoftwareCentreDataAreValidWithIconsOfEachSizeAndTheProgramsAreStripped) {
-  for (const auto& [name, id] : {std::pair<std::string, std::string>{"gem-game", "org.example.gemgames.game"},
-                                 {"gem-tessel", "org.example.gemgames.tessel"}}) {
+  // The software centres' data: not even a hint above the pedantic ones,
+  // and each leads to its installed menu entry.
+  const Output appstream = Shell("appstreamcli validate-tree --no-net --strict " + Quote(Root()));
+  EXPECT_EQ(appstream.status, 0) << appstream.text;
+  for (const std::string name : {"gem-game", "gem-tessel"}) {
     const fs::path entry = Root() / "usr/share/applications" / (name + ".desktop");
     const Output validate = Shell("desktop-file-validate " + Quote(entry));
     EXPECT_EQ(validate.status, 0) << validate.text;
     EXPECT_EQ(validate.text, "");
     EXPECT_EQ(EntryValue(ReadBytes(entry), "Exec"), "/usr/games/" + name);
     EXPECT_EQ(EntryValue(ReadBytes(entry), "Icon"), name);
-    // Neither errors nor warnings; the metadata leads to this menu entry.
-    const fs::path metainfo = Root() / "usr/share/metainfo" / (id + ".metainfo.xml");
-    const Output appstream = Shell("appstreamcli validate --no-net " + Quote(metainfo));
-    EXPECT_EQ(appstream.status, 0) << appstream.text;
-    EXPECT_FALSE(std::regex_search(appstream.text, std::regex("(^|\n)[EW]: "))) << appstream.text;
-    EXPECT_NE(ReadBytes(metainfo).find("<launchable type=\"desktop-id\">" + name + ".desktop</launchable>"),
-              std::string::npos);
     for (const std::string size : {"48", "64", "128"}) {
       const fs::path icon =
           Root() / "usr/share/icons/hicolor" / (size + "x" + size) / "apps" / (name + ".png");
