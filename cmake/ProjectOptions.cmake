@@ -18,11 +18,14 @@ if(MINGW)
 endif()
 
 # The same sources give the same programs wherever they are built: paths in
-# the debug information and in file-name macros are relative to the source
-# folder (the build folders lie inside it), and a Windows program's header
-# carries no time stamp.
+# the debug information and in file-name macros are written relative to the
+# build folder, as a compiler cache with a base folder writes them too (the
+# last prefix that matches counts), and a Windows program's header carries
+# no time stamp.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+  file(RELATIVE_PATH source_from_build ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=${source_from_build}
+                      -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 endif()
 if(MINGW)
   add_link_options(-Wl,--no-insert-timestamp)
