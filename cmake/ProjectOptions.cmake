@@ -24,6 +24,7 @@ endif()
 # no time stamp.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   file(RELATIVE_PATH source_from_build ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  string(REGEX REPLACE "/$" "" source_from_build "${source_from_build}")  # "../" is ".."
   add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=${source_from_build}
                       -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 endif()

@@ -60,21 +60,14 @@ class Launcher : public ::testing::Test {
   static inline packagetest::ScratchDir* root_ = nullptr;
 };
 
-// Scores below anything a game without moves ends with.
-std::string LowTable() {
-  std::string table;
-  for (int i = 1; i <= 10; ++i)
-    table += "-" + std::to_string(i * 10) + " PLAYER" + std::to_string(i) + "\r\n";
-  return table;
-}
-
 TEST_F(Launcher, TesselSavesIntoThePlayersTableWhichLaterStartsAndUpgradesLeaveAlone) {
   XSession x;
   auto app = Package("gem-tessel");
   const std::string installed = "usr/lib/gem-games/Tessel/";
   const std::string copy = "data/gem-tessel/";
-  // This package ships a table any score beats.
-  const std::string kLowTable = LowTable();
+  // This package ships a table any score beats, lower than anything a game
+  // without moves ends with.
+  const std::string kLowTable = testsupport::LeadersFrom(-10);
   app->WriteFile(installed + kTable, kLowTable);
 
   // First start: the folder is copied, and the game keeps its score there.
