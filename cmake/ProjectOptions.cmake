@@ -17,6 +17,21 @@ if(MINGW)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
+# The same sources give the same programs wherever they are built: paths in
+# the debug information and in file-name macros are written relative to the
+# build folder, as a compiler cache with a base folder writes them too (the
+# last prefix that matches counts), and a Windows program's header carries
+# no time stamp.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  file(RELATIVE_PATH source_from_build ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  string(REGEX REPLACE "/$" "" source_from_build "${source_from_build}")  # "../" is ".."
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=${source_from_build}
+                      -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+endif()
+if(MINGW)
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
 # Warnings are errors in our code.
 function(project_target target)
   if(MSVC)

@@ -1,21 +1,24 @@
-// Draws the desktop menu icons of both games as PNG files with an alpha
-// channel, in the folder layout of an icon theme:
+// Draws the icons of both games, with an alpha channel:
 //
 //     MakeIcons <gem.bmp> <folder>
 //
-// writes <folder>/<n>x<n>/apps/gem-game.png and gem-tessel.png for n = 48, 64
-// and 128. Game's icon is one of its own gem pictures (a 24-bit BMP whose
-// first pixel's colour is transparent, as MakeImages draws them), resampled;
-// Tessel's is four of its coloured squares in its grey frame, in the colours
-// the game draws them with.
+// writes the desktop menu icons <folder>/<n>x<n>/apps/gem-game.png and
+// gem-tessel.png for n = 48, 64 and 128, in the folder layout of an icon
+// theme, and the Windows icons <folder>/Game.ico and Tessel.ico, each of
+// 16, 32, 48 and 256 pixels. Game's icon is one of its own gem pictures (a
+// 24-bit BMP whose first pixel's colour is transparent, as MakeImages draws
+// them), resampled; Tessel's is four of its coloured squares in its grey
+// frame, in the colours the game draws them with.
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -160,25 +163,26 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
 
 uint8_t Channel(double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); }
 
-// An 8-bit RGBA PNG of the picture, colours no longer premultiplied.
-bool WritePng(const Picture& pic, const std::filesystem::path& path) {
+// The picture's pixel as straight (not premultiplied) 8-bit red, green,
+// blue and alpha.
+std::array<uint8_t, 4> Straight(const Rgba& p) {
+  const double k = p.a > 0 ? 1.0 / p.a : 0.0;
+  return {Channel(p.r * k), Channel(p.g * k), Channel(p.b * k), Channel(p.a)};
+}
+
+// An 8-bit RGBA PNG of the picture; empty when it cannot be compressed.
+std::string PngBytes(const Picture& pic) {
   std::string raw;
   for (int y = 0; y < pic.height; ++y) {
     raw.push_back(0);  // no filter
-    for (int x = 0; x < pic.width; ++x) {
-      const Rgba& p = pic.At(x, y);
-      const double k = p.a > 0 ? 1.0 / p.a : 0.0;
-      raw.push_back(static_cast<char>(Channel(p.r * k)));
-      raw.push_back(static_cast<char>(Channel(p.g * k)));
-      raw.push_back(static_cast<char>(Channel(p.b * k)));
-      raw.push_back(static_cast<char>(Channel(p.a)));
-    }
+    for (int x = 0; x < pic.width; ++x)
+      for (uint8_t c : Straight(pic.At(x, y))) raw.push_back(static_cast<char>(c));
   }
   uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
   std::string packed(packedSize, '\0');
   if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                 reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9) != Z_OK)
-    return false;
+    return {};
   packed.resize(packedSize);
 
   std::string png = "\x89PNG\r\n\x1a\n";
@@ -189,11 +193,73 @@ bool WritePng(const Picture& pic, const std::filesystem::path& path) {
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", packed);
   PutChunk(png, "IEND", "");
+  return png;
+}
 
+void PutLe(std::string& out, uint32_t v, int size) {
+  for (int i = 0; i < size; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// The picture as an icon image in the older form every Windows reads: a
+// bitmap header of twice the height, 32-bit blue, green, red and alpha
+// rows from the bottom up, then the mask of transparent pixels, one bit
+// each, in rows of whole 32-bit words.
+std::string IconBitmap(const Picture& pic) {
+  const int maskRow = (pic.width + 31) / 32 * 4;
+  std::string dib;
+  PutLe(dib, 40, 4);  // the header's size
+  PutLe(dib, static_cast<uint32_t>(pic.width), 4);
+  PutLe(dib, static_cast<uint32_t>(2 * pic.height), 4);
+  PutLe(dib, 1, 2);   // planes
+  PutLe(dib, 32, 2);  // bits per pixel
+  PutLe(dib, 0, 4);   // uncompressed
+  PutLe(dib, static_cast<uint32_t>(pic.height * (pic.width * 4 + maskRow)), 4);
+  dib.append(16, '\0');  // resolution and colour table: none
+  std::string mask;
+  for (int y = pic.height - 1; y >= 0; --y) {
+    std::string bits(static_cast<size_t>(maskRow), '\0');
+    for (int x = 0; x < pic.width; ++x) {
+      const auto [r, g, b, a] = Straight(pic.At(x, y));
+      for (uint8_t c : {b, g, r, a}) dib.push_back(static_cast<char>(c));
+      if (a == 0) bits[static_cast<size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+    }
+    mask += bits;
+  }
+  return dib + mask;
+}
+
+// A Windows icon file holding the picture drawn at every size: the small
+// sizes as bitmaps, 256 pixels as a PNG, as Windows takes them.
+std::string IcoBytes(const std::function<Picture(int)>& draw) {
+  const int sizes[] = {16, 32, 48, 256};
+  std::vector<std::string> images;
+  for (int size : sizes) images.push_back(size >= 256 ? PngBytes(draw(size)) : IconBitmap(draw(size)));
+  std::string ico;
+  PutLe(ico, 0, 2);  // reserved
+  PutLe(ico, 1, 2);  // an icon
+  PutLe(ico, static_cast<uint32_t>(images.size()), 2);
+  uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
+  for (size_t i = 0; i < images.size(); ++i) {
+    const uint32_t side = sizes[i] >= 256 ? 0 : static_cast<uint32_t>(sizes[i]);  // 0 means 256
+    PutLe(ico, side, 1);
+    PutLe(ico, side, 1);
+    PutLe(ico, 0, 2);  // no palette, reserved
+    PutLe(ico, 1, 2);  // planes
+    PutLe(ico, 32, 2);
+    PutLe(ico, static_cast<uint32_t>(images[i].size()), 4);
+    PutLe(ico, offset, 4);
+    offset += static_cast<uint32_t>(images[i].size());
+  }
+  for (const auto& image : images) ico += image;
+  return ico;
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  if (bytes.empty()) return false;
   std::error_code ignored;
   std::filesystem::create_directories(path.parent_path(), ignored);
   std::ofstream out(path, std::ios::binary);
-  out.write(png.data(), static_cast<std::streamsize>(png.size()));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   return static_cast<bool>(out);
 }
@@ -212,11 +278,14 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path folder = argv[2];
   bool ok = true;
+  const auto game = [&](int size) { return Resample(*gem, size); };
   for (int size : {48, 64, 128}) {
     const std::filesystem::path apps = folder / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
-    ok = WritePng(Resample(*gem, size), apps / "gem-game.png") && ok;
-    ok = WritePng(TesselIcon(size), apps / "gem-tessel.png") && ok;
+    ok = WriteFile(apps / "gem-game.png", PngBytes(game(size))) && ok;
+    ok = WriteFile(apps / "gem-tessel.png", PngBytes(TesselIcon(size))) && ok;
   }
+  ok = WriteFile(folder / "Game.ico", IcoBytes(game)) && ok;
+  ok = WriteFile(folder / "Tessel.ico", IcoBytes(TesselIcon)) && ok;
   if (!ok) {
     std::fprintf(stderr, "MakeIcons: cannot write the icons into %s\n", folder.string().c_str());
     return 1;

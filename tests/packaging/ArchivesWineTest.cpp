@@ -17,18 +17,10 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::App, e2e::WindowQuery, e2e::XSession;
 
-// The archive's folder `folder`, unpacked into `into`.
-std::filesystem::path Unpacked(const std::string& folder, const packagetest::ScratchDir& into) {
-  const auto zip = packagetest::Package(folder + "-" + GEM_VERSION + "-win32.zip");
-  packagetest::Must("LC_ALL=C.UTF-8 unzip -q " + packagetest::Quote(zip.string()) + " -d " +
-                    packagetest::Quote(into.Path().string()));
-  return into.Path() / folder;
-}
-
 TEST(WindowsArchivesUnderWine, GameRunsFromItsUnpackedFolderAndLogsAWholeRun) {
   packagetest::ScratchDir dir("game-zip");
   XSession x;
-  App app(Unpacked("Game", dir), "Game.exe");
+  App app(packagetest::Unzipped("Game", dir.Path()), "Game.exe");
   app.Start();
   const e2e::WindowId w = app.WaitForWindow(x, WindowQuery::Exact("Game gfx engine"), 30s);
   x.WaitForTitle(w, WindowQuery::Prefix("FPS: "), 15s);
@@ -41,7 +33,7 @@ TEST(WindowsArchivesUnderWine, GameRunsFromItsUnpackedFolderAndLogsAWholeRun) {
 TEST(WindowsArchivesUnderWine, TesselRunsFromItsUnpackedFolderAndFindsItsTable) {
   packagetest::ScratchDir dir("tessel-zip");
   XSession x;
-  App app(Unpacked("Tessel", dir), "Tessel.exe");
+  App app(packagetest::Unzipped("Tessel", dir.Path()), "Tessel.exe");
   const std::string table = app.ReadFile("рекорды.txt");
   app.Start();
   const e2e::WindowId w = app.WaitForWindow(x, WindowQuery::Prefix("Gemora  от Vardelin"), 30s);

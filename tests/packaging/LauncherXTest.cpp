@@ -2,7 +2,7 @@
 // package unpacked into a scratch root (which the harness copies), each
 // launcher started with a scratch data folder. The player's files stay the
 // player's across starts and upgrades; the package's own files are
-// refreshed.
+// refreshed; the window's class is the one its menu entry names.
 #include <X11/keysym.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 
 #include "App.h"
 #include "PackageKit.h"
+// Last: Xlib's macros (None, Bool) would clash with names above.
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -27,8 +29,8 @@ class Launcher : public ::testing::Test {
   // for every test.
   static void SetUpTestSuite() {
     root_ = new packagetest::ScratchDir("gem-games-root");
-    const std::string root = packagetest::Quote(root_->Path().string());
-    packagetest::Must("dpkg-deb -x " + packagetest::Quote(packagetest::Deb().string()) + " " + root);
+    const std::string root = packagetest::Quote(root_->Path());
+    packagetest::Must("dpkg-deb -x " + packagetest::Quote(packagetest::Deb()) + " " + root);
     packagetest::Must("chmod -R u+w " + root);
   }
   static void TearDownTestSuite() { delete root_; }
@@ -43,29 +45,35 @@ class Launcher : public ::testing::Test {
     options.env = {{"HOME", app.PathOf("home").string()}, {"XDG_DATA_HOME", dataHome}};
     app.Start(options);
   }
+  // The window's class, as a dock reads it to find the menu entry, and the
+  // one the launcher's menu entry gives.
+  static void ExpectTheEntrysWindowClass(XSession& x, e2e::WindowId w, const App& app,
+                                         const std::string& launcher) {
+    XClassHint hint{};
+    ASSERT_NE(XGetClassHint(x.Raw(), w, &hint), 0);
+    const std::string windowClass = hint.res_class;
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    const std::string entry = app.ReadFile("usr/share/applications/" + launcher + ".desktop");
+    EXPECT_EQ(packagetest::EntryValue(entry, "StartupWMClass"), windowClass);
+  }
   static inline packagetest::ScratchDir* root_ = nullptr;
 };
-
-// Scores below anything a game without moves ends with.
-std::string LowTable() {
-  std::string table;
-  for (int i = 1; i <= 10; ++i)
-    table += "-" + std::to_string(i * 10) + " PLAYER" + std::to_string(i) + "\r\n";
-  return table;
-}
 
 TEST_F(Launcher, TesselSavesIntoThePlayersTableWhichLaterStartsAndUpgradesLeaveAlone) {
   XSession x;
   auto app = Package("gem-tessel");
   const std::string installed = "usr/lib/gem-games/Tessel/";
   const std::string copy = "data/gem-tessel/";
-  // This package ships a table any score beats.
-  const std::string kLowTable = LowTable();
+  // This package ships a table any score beats, lower than anything a game
+  // without moves ends with.
+  const std::string kLowTable = testsupport::LeadersFrom(-10);
   app->WriteFile(installed + kTable, kLowTable);
 
   // First start: the folder is copied, and the game keeps its score there.
   Start(*app, app->PathOf("data").string());
   e2e::WindowId w = app->WaitForWindow(x, WindowQuery::Prefix("Gemora"), 20s);
+  ExpectTheEntrysWindowClass(x, w, *app, "gem-tessel");
   EXPECT_EQ(app->ReadFile(copy + "Tessel.exe"), app->ReadFile(installed + "Tessel.exe"));
   EXPECT_EQ(app->ReadFile(copy + kTable), kLowTable);
   // Keys count once the board has filled and come to rest.
@@ -97,9 +105,9 @@ TEST_F(Launcher, TesselSavesIntoThePlayersTableWhichLaterStartsAndUpgradesLeaveA
   app->Kill();
 }
 
-// A player who has played an older version: settings of their own, a
-// picture of that version. A relative XDG_DATA_HOME is not valid, and means
-// the default, ~/.local/share.
+// A player who has played an older version: settings of their own (a
+// window narrower than the default), a picture of that version. A relative
+// XDG_DATA_HOME is not valid, and means the default, ~/.local/share.
 TEST_F(Launcher, GameRunsInThePlayersFolderWhereItsPicturesAreRefreshedAndItsSettingsKept) {
   XSession x;
   auto app = Package("gem-game");
@@ -110,8 +118,12 @@ TEST_F(Launcher, GameRunsInThePlayersFolderWhereItsPicturesAreRefreshedAndItsSet
 
   Start(*app, "relative/share");
   const e2e::WindowId w = app->WaitForWindow(x, WindowQuery::Exact("Game gfx engine"), 20s);
+  ExpectTheEntrysWindowClass(x, w, *app, "gem-game");
   for (const std::string file : {"Game.exe", "1.bmp", "3.bmp", "arrow.bmp"})
     EXPECT_EQ(app->ReadFile(copy + file), app->ReadFile(installed + file)) << file;
+  // The player's settings took effect: the window is as wide as they ask
+  // (it has no frame without a window manager).
+  EXPECT_EQ(x.Geometry(w).width, 512);
   x.Activate(w);
   x.TapKey(XK_F4, e2e::kAlt);
   EXPECT_EQ(app->WaitForExit(10s), e2e::ExitStatus::Code(0));

@@ -1,32 +1,28 @@
 // What the package tests share: the packages in build/packages/, shell
-// commands and their output, scratch folders, files read whole.
+// commands and their output, archives unpacked, the files of a folder and
+// the sections of a program.
 #pragma once
 
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace packagetest {
 
 namespace fs = std::filesystem;
+using testsupport::ReadBytes, testsupport::ScratchDir;
 
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline std::string Quote(const std::string& word) {
+inline std::string Quote(const fs::path& path) {
   std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  for (char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
 
@@ -65,27 +61,18 @@ inline fs::path Deb() {
   return Package(std::string("gem-games_") + GEM_VERSION + "_" + arch.substr(0, arch.find('\n')) + ".deb");
 }
 
-// A fresh folder in the temporary folder, removed with the object (read-only
-// parts of an unpacked package included).
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::string& label) {
-    std::string pattern = (fs::temp_directory_path() / (label + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make " + pattern);
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    Shell("chmod -R u+w " + Quote(path_.string()));
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& Path() const { return path_; }
+// The Windows archive of `program` unpacked into `into`; its folder there.
+inline fs::path Unzipped(const std::string& program, const fs::path& into) {
+  const fs::path zip = Package(program + "-" + GEM_VERSION + "-win32.zip");
+  Must("LC_ALL=C.UTF-8 unzip -q " + Quote(zip) + " -d " + Quote(into));
+  return into / program;
+}
 
- private:
-  fs::path path_;
-};
+// The value of `key` in a menu entry's text, or "(none)".
+inline std::string EntryValue(const std::string& entry, const std::string& key) {
+  std::smatch m;
+  return std::regex_search(entry, m, std::regex("(^|\n)" + key + "=([^\n]*)")) ? m[2].str() : "(none)";
+}
 
 // Every file and link under `root`, relative to it, sorted.
 inline std::vector<std::string> FilesUnder(const fs::path& root) {
@@ -101,7 +88,7 @@ inline std::vector<std::string> FilesUnder(const fs::path& root) {
 // space before and after (" .text  .data ").
 inline std::string Sections(const std::string& objdump, const fs::path& file) {
   std::string names;
-  const std::string dump = Must(objdump + " -h " + Quote(file.string()));
+  const std::string dump = Must(objdump + " -h " + Quote(file));
   for (size_t at = 0; (at = dump.find("\n ", at)) != std::string::npos; ++at) {
     char index[16] = {}, name[128] = {};
     if (std::sscanf(dump.c_str() + at, " %15[0-9] %127s", index, name) == 2)
