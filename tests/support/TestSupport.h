@@ -1,5 +1,5 @@
 // What the test programs share: scratch folders, files read and written
-// whole, and leaders tables in the file format Tessel keeps them in.
+// whole, and a leaders table in the format of Tessel's file.
 // Plain C++ and the standard library only, so that every test program of
 // both builds, the fuzz targets included, can take it.
 #pragma once
@@ -13,8 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <utility>
-#include <vector>
 
 namespace testsupport {
 
@@ -82,13 +80,6 @@ inline std::string ReadBytes(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The file's bytes, or "(none)" when there is no such file to read.
-inline std::string ReadBytesOrNone(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return "(none)";
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Writes the bytes as the whole file; throws when it cannot.
 inline void WriteBytes(const fs::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -97,21 +88,14 @@ inline void WriteBytes(const fs::path& file, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
-// A leaders file: one CR LF line of score, a space and name for each entry,
-// in the order given.
-inline std::string LeadersText(const std::vector<std::pair<int64_t, std::string>>& entries) {
-  std::string text;
-  for (const auto& [score, name] : entries) text += std::to_string(score) + " " + name + "\r\n";
-  return text;
-}
-
-// Ten entries from `top` down in steps of `step`, each named after its
-// place ("P1" to "P10"): a table that any score above `top - 9 * step`
-// enters.
+// A leaders file of ten CR LF lines of score, a space and name: scores
+// from `top` down in steps of `step`, each named after its place ("P1" to
+// "P10"), a table that any score above `top - 9 * step` enters.
 inline std::string LeadersFrom(int64_t top, int64_t step = 10) {
-  std::vector<std::pair<int64_t, std::string>> entries;
-  for (int place = 1; place <= 10; ++place) entries.push_back({top - step * (place - 1), "P" + std::to_string(place)});
-  return LeadersText(entries);
+  std::string text;
+  for (int place = 1; place <= 10; ++place)
+    text += std::to_string(top - step * (place - 1)) + " P" + std::to_string(place) + "\r\n";
+  return text;
 }
 
 }  // namespace testsupport
