@@ -109,6 +109,13 @@ std::optional<std::string> WhyWineCannotRun() {
   return why;
 }
 
+long ResidentKiB(long pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
 namespace {
 
 class SkipWhereWineCannotRun : public ::testing::Environment {

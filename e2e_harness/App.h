@@ -51,6 +51,8 @@ inline bool UnderWine() { return WindowsBuild().has_value(); }
 // then runs none of its tests: it says why and ends with kSkippedExitCode,
 // which ctest counts as skipped.
 std::optional<std::string> WhyWineCannotRun();
+// The resident memory (VmRSS) of a process in KiB, 0 when it cannot be read.
+long ResidentKiB(long pid);
 inline constexpr int kSkippedExitCode = 77;
 
 // The folder to test: `builtIn`, a path inside the Linux build that the

@@ -49,13 +49,6 @@ double CpuSeconds(long pid) {
   return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-double ResidentMegabytes(long pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024;
-  return 0;
-}
-
 bool OfOneColour(const e2e::Image& image) {
   for (int y = 0; y < image.Height(); ++y)
     for (int x = 0; x < image.Width(); ++x)
@@ -87,7 +80,7 @@ Figures Measure(e2e::XSession& x, const std::string& program, const std::string&
   }
   f.fps = counted ? f.fps / counted : 0;
   f.cpu = CpuSeconds(pid) - cpuBefore;
-  f.rss = ResidentMegabytes(pid);
+  f.rss = e2e::ResidentKiB(pid) / 1024.0;
   app.Kill();
   return f;
 }

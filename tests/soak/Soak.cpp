@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -55,16 +54,6 @@ struct Program {
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 double MiB(long kib) { return kib / 1024.0; }
-
-// VmRSS of the process in KiB, 0 when it cannot be read.
-long ResidentKiB(long pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return 0;
-}
 
 // Ten CR LF lines of a decimal 32-bit score and an optional name after one
 // space, best first. Empty when the text is such a table, else what is wrong.
@@ -121,7 +110,7 @@ class Soak {
       Check();
       if (baselineKiB_ == 0 && Clock::now() >= baselineAt) baselineKiB_ = MemoryAtStartSize();
       if (Clock::now() >= nextMinute) {
-        std::printf("minute %d: %.1f MiB resident\n", ++minutes_, MiB(ResidentKiB(pid_)));
+        std::printf("minute %d: %.1f MiB resident\n", ++minutes_, MiB(e2e::ResidentKiB(pid_)));
         std::fflush(stdout);
         nextMinute += 60s;
       }
@@ -323,7 +312,7 @@ class Soak {
   long MemoryAtStartSize() {
     Resize(startWidth_, startHeight_);
     Pause(1500ms);
-    return ResidentKiB(pid_);
+    return e2e::ResidentKiB(pid_);
   }
 
   void Close() {
