@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -401,6 +402,22 @@ Image XSession::CaptureRect(const Rect& area) {
 }
 
 Image XSession::Capture(WindowId w) { return CaptureRect(Geometry(w)); }
+
+bool XSession::PointerShown() {
+  // The server answers a client's XFixes requests of the version it has
+  // agreed to; the pointer's image came with version 2.
+  int major = 2, minor = 0;
+  if (!XFixesQueryVersion(display_, &major, &minor) || major < 2) {
+    throw HarnessError("the X server lacks XFixes 2, which tells the pointer's image");
+  }
+  XFixesCursorImage* cursor = XFixesGetCursorImage(display_);
+  if (cursor == nullptr) throw HarnessError("the X server does not tell the pointer's image (XFixes)");
+  bool shown = false;
+  // ARGB, one pixel in each unsigned long.
+  for (int i = 0; i < cursor->width * cursor->height; ++i) shown |= (cursor->pixels[i] >> 24 & 0xFF) != 0;
+  XFree(cursor);
+  return shown;
+}
 
 Image XSession::CaptureScreen() { return CaptureRect(ScreenRect()); }
 

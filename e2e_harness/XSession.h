@@ -117,6 +117,11 @@ class XSession {
   // of `colour`.
   void WaitForPixel(WindowId w, int x, int y, Rgb colour, int tolerance, Duration timeout);
 
+  // Whether the pointer shows where it is: the image the server draws for
+  // it has a pixel that is not wholly transparent. A program that hides the
+  // pointer over its window gives it an empty image there.
+  bool PointerShown();
+
   // The Xlib connection, for whatever the harness does not cover.
   _XDisplay* Raw() { return display_; }
 

@@ -12,6 +12,11 @@ TEST(Cp1251, LiteralsBecomeTheirWindows1251BytesAndAsciiStaysAsItIs) {
   EXPECT_EQ(std::string("*** ОШИБКА *** :  "_cp), "*** \xCE\xD8\xC8\xC1\xCA\xC0 *** :  ");
   EXPECT_EQ(std::string("рекорды.txt"_cp), "\xF0\xE5\xEA\xEE\xF0\xE4\xFB.txt");
   EXPECT_EQ(std::string("Gemora  от Vardelin"_cp), "Gemora  \xEE\xF2 Vardelin");
+  // The whole alphabet, capitals then small letters, fills 0xC0..0xFF in
+  // order.
+  const std::string alphabet = "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя"_cp;
+  ASSERT_EQ(alphabet.size(), 64u);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(static_cast<unsigned char>(alphabet[i]), 0xC0 + i) << i;
   // Letters outside the basic alphabet and typographic signs.
   EXPECT_EQ(std::string("Ёё№«»–"_cp), "\xA8\xB8\xB9\xAB\xBB\x96");
   EXPECT_EQ(std::string("Runtime error"_cp), "Runtime error");

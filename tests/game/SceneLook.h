@@ -1,11 +1,8 @@
 // How the game's scene shows in a window, for the tests that read it back:
-// where points of the board's plane land, and the colours that the fixed
-// light gives the tiles.
+// where points of the board's plane land, and the colours the tiles show.
 #pragma once
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "Image.h"
 
@@ -17,17 +14,15 @@ inline e2e::Point ScenePixel(double x, double y, int width, int height) {
           static_cast<int>(std::floor((0.5 - y / 2) * height))};
 }
 
-// What the fixed light makes of a grey level on a surface with normal n:
-// the global ambient 0.2 plus the diffuse light from (-0.2, 0.5, 1).
-inline uint8_t Lit(double level, double nx = 0, double ny = 0, double nz = 1) {
-  const double diffuse = std::max(0.0, (-0.2 * nx + 0.5 * ny + nz) / std::sqrt(1.29));
-  return static_cast<uint8_t>(std::lround(std::min(1.0, level * (0.2 + diffuse)) * 255));
-}
-
-// A tile where its picture is transparent: its kind's tint with glow g, lit
-// on a face toward the viewer.
-inline e2e::Rgb LitTint(int kind, double g) {
-  const double c = 0.5 + g;
-  const double tints[6][3] = {{c, 0, g}, {0, c, g}, {0, c, c}, {0, g, c}, {c, 0.4, c}, {c, c, c}};
-  return {Lit(tints[kind][0]), Lit(tints[kind][1]), Lit(tints[kind][2])};
+// A tile of each kind where its picture is transparent, on its face toward
+// the viewer, resting or under the pointer at its full glow. The light from
+// the upper left adds 0.88 of a colour to the ambient 0.2: a channel of 0.5
+// shows as 138, 0.4 as 110, 1.0 as 255; with full glow each channel that
+// glows gains 0.5.
+inline e2e::Rgb LitTint(int kind, bool glowing = false) {
+  static constexpr e2e::Rgb kResting[6] = {{138, 0, 0}, {0, 138, 0},     {0, 138, 138},
+                                           {0, 0, 138}, {138, 110, 138}, {138, 138, 138}};
+  static constexpr e2e::Rgb kGlowing[6] = {{255, 0, 138}, {0, 255, 138},   {0, 255, 255},
+                                           {0, 138, 255}, {255, 110, 255}, {255, 255, 255}};
+  return glowing ? kGlowing[kind] : kResting[kind];
 }

@@ -97,7 +97,7 @@ class Scene : public ::testing::Test {
 };
 
 TEST_F(Scene, TheOrangeRimLiesWhereTheProjectionPutsItsVerticesAtAnyWindowSize) {
-  const Rgb orange{Lit(1.0), Lit(0.5), 0};
+  const Rgb orange{255, 138, 0};
   // The window as created, then stretched to another shape.
   for (auto [width, height] : {std::pair{640, 480}, {400, 520}}) {
     SetWindowPos(WindowHandle, HWND_TOP, 0, 0, width, height, 0);
@@ -121,9 +121,9 @@ TEST_F(Scene, TheOrangeRimLiesWhereTheProjectionPutsItsVerticesAtAnyWindowSize) 
     EXPECT_TRUE(Shows(0.0, 0.83, kWhite));
   }
   // The inner walls recede from the near plane; facing sideways, the left
-  // one catches no light, the right one a little.
-  EXPECT_TRUE(Shows(-0.785, 0.81, Rgb{Lit(1.0, 0.85, 0, 0), Lit(0.5, 0.85, 0, 0), 0}));
-  EXPECT_TRUE(Shows(0.785, 0.81, Rgb{Lit(1.0, -1, 0, 0), Lit(0.5, -1, 0, 0), 0}));
+  // one catches no light but the ambient 0.2, the right one 0.18 more.
+  EXPECT_TRUE(Shows(-0.785, 0.81, Rgb{51, 26, 0}));
+  EXPECT_TRUE(Shows(0.785, 0.81, Rgb{96, 48, 0}));
   SetWindowPos(WindowHandle, HWND_TOP, 0, 0, 640, 480, 0);
 }
 
@@ -131,7 +131,7 @@ TEST_F(Scene, EachKindShowsItsPictureOverItsTintAndTheGlowBrightensTheTint) {
   for (int c = 0; c < BoardSide; ++c) BoardCell(c, 7).glow = 0.5f;
   Show();
   for (const Cell& cell : gemBoard) {
-    const Rgb tint = LitTint(cell.kind, cell.glow);
+    const Rgb tint = LitTint(cell.kind, cell.glow > 0);
     // The picture's key-colour corner shows the tint; its middle the
     // stone's flat top as the file has it, or the tint without a picture.
     const Rgb middle =
@@ -140,13 +140,14 @@ TEST_F(Scene, EachKindShowsItsPictureOverItsTintAndTheGlowBrightensTheTint) {
     EXPECT_TRUE(Shows(cell.x, cell.y, middle, 0, 0, 8)) << cell.x << "," << cell.y;
   }
   // The four bevels of a grey gem, their normals unequal, each take the
-  // light their own way.
+  // light their own way: the top one most, then the left, the right and
+  // the bottom one.
   const Cell& grey = BoardCell(5, 0);
   auto level = [](uint8_t v) { return Rgb{v, v, v}; };
-  EXPECT_TRUE(Shows(grey.x, grey.y + 0.0875, level(Lit(0.5, 0, 0.5, 0.5)), 0, 0, 4));
-  EXPECT_TRUE(Shows(grey.x - 0.0875, grey.y, level(Lit(0.5, -0.5, 0, 0.5)), 0, 0, 4));
-  EXPECT_TRUE(Shows(grey.x + 0.0875, grey.y, level(Lit(0.5, 0.5, 0, 0.5)), 0, 0, 4));
-  EXPECT_TRUE(Shows(grey.x, grey.y - 0.0875, level(Lit(0.5, 0, -0.5, 0.5)), 0, 0, 4));
+  EXPECT_TRUE(Shows(grey.x, grey.y + 0.0875, level(110), 0, 0, 4));
+  EXPECT_TRUE(Shows(grey.x - 0.0875, grey.y, level(93), 0, 0, 4));
+  EXPECT_TRUE(Shows(grey.x + 0.0875, grey.y, level(70), 0, 0, 4));
+  EXPECT_TRUE(Shows(grey.x, grey.y - 0.0875, level(54), 0, 0, 4));
 }
 
 TEST_F(Scene, SelectedSwappingAndShrinkingGemsHaveTheirOwnLook) {
@@ -169,8 +170,8 @@ TEST_F(Scene, SelectedSwappingAndShrinkingGemsHaveTheirOwnLook) {
   animState = Shrink;
   shrinkScale = 0.5f;
   Show();
-  EXPECT_TRUE(Shows(0.35 - 0.035, 0.35 + 0.035, LitTint(BoardCell(7, 7).kind, 0)));
-  EXPECT_TRUE(Shows(0.3 - 0.07, 0.3 + 0.07, LitTint(BoardCell(5, 5).kind, 0)));
+  EXPECT_TRUE(Shows(0.35 - 0.035, 0.35 + 0.035, LitTint(BoardCell(7, 7).kind)));
+  EXPECT_TRUE(Shows(0.3 - 0.07, 0.3 + 0.07, LitTint(BoardCell(5, 5).kind)));
   EXPECT_TRUE(Shows(0.7 - 0.07, 0.7 + 0.07, kWhite));
 }
 
@@ -178,7 +179,7 @@ TEST_F(Scene, TheCursorPictureSitsAtThePointerWithItsKeyColourCutOut) {
   // Over the plain face of a gem whose kind has no picture.
   Cell& plain = BoardCell(4, 4);
   plain.kind = kMissingKind;
-  const Rgb tint = LitTint(kMissingKind, 0);
+  const Rgb tint = LitTint(kMissingKind);
   cursorX = plain.x - 0.07f;
   cursorY = plain.y + 0.07f;
   Show();
