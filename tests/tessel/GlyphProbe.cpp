@@ -1,18 +1,59 @@
-// GlyphProbe.exe: the metrics of the glyphs of Tessel's screen font as this
-// system draws them, for the tests that check the screen's texts: taken as
-// the font lists take them, with the glyph's bitmap. One line
-// per character code 32..127 on standard output: "code advance left width",
-// with left the pen position to the glyph's first column and width its
-// number of columns.
+// GlyphProbe.exe: the glyphs of the screen font as this system makes them,
+// for the tests that check the screen's texts: Arial of 16 pixels, 8 wide,
+// bold, as the game asks for it, and the same face at normal weight, whose
+// strokes are thinner. The glyph bitmaps are the ones the font lists take.
+// One line per character code 32..127 on standard output:
+//   code advance left width bold-pixels normal-pixels
+// with advance, left and width those of the bold glyph: the pen movement,
+// the pen position to its first lit column and the columns from there to
+// its last lit one; and the number of lit pixels of each weight.
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
 
-#include "_OGL.h"
+namespace {
+
+struct Measured {
+  int advance = 0, left = 0, width = 0, pixels = 0;
+};
+
+bool Measure(HDC dc, HFONT font, UINT code, Measured& glyph) {
+  HGDIOBJ previous = SelectObject(dc, font);
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  GLYPHMETRICS metrics{};
+  std::vector<unsigned char> bits(4096);
+  const DWORD size = GetGlyphOutlineA(dc, code, GGO_BITMAP, &metrics, static_cast<DWORD>(bits.size()),
+                                      bits.data(), &identity);
+  SelectObject(dc, previous);
+  if (size == GDI_ERROR) return false;
+  glyph.advance = metrics.gmCellIncX;
+  // Rows from the top, padded to 32-bit words.
+  const UINT pitch = (metrics.gmBlackBoxX + 31) / 32 * 4;
+  int first = -1, last = -1;
+  for (UINT row = 0; size != 0 && row < metrics.gmBlackBoxY; ++row) {
+    for (UINT x = 0; x < metrics.gmBlackBoxX; ++x) {
+      if (!(bits[row * pitch + x / 8] >> (7 - x % 8) & 1)) continue;
+      ++glyph.pixels;
+      if (first < 0 || static_cast<int>(x) < first) first = static_cast<int>(x);
+      if (static_cast<int>(x) > last) last = static_cast<int>(x);
+    }
+  }
+  glyph.left = metrics.gmptGlyphOrigin.x + (first < 0 ? 0 : first);
+  glyph.width = first < 0 ? 0 : last - first + 1;
+  return true;
+}
+
+HFONT Arial(int weight) {
+  return CreateFontA(16, 8, 0, 0, weight, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "arial");
+}
+
+}  // namespace
 
 int main() {
 #ifdef _WIN32
@@ -29,19 +70,15 @@ int main() {
                                 nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 1;
   HDC dc = GetDC(window);
-  HFONT font = CreateScreenFont();
-  HGDIOBJ previous = SelectObject(dc, font);
-
-  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  HFONT bold = Arial(FW_BOLD), normal = Arial(FW_NORMAL);
   for (UINT code = 32; code < 128; ++code) {
-    GLYPHMETRICS metrics{};
-    if (GetGlyphOutlineA(dc, code, GGO_BITMAP, &metrics, 0, nullptr, &identity) == GDI_ERROR) return 2;
-    std::printf("%u %d %ld %u\n", code, metrics.gmCellIncX, static_cast<long>(metrics.gmptGlyphOrigin.x),
-                metrics.gmBlackBoxX);
+    Measured b, n;
+    if (!Measure(dc, bold, code, b) || !Measure(dc, normal, code, n)) return 2;
+    std::printf("%u %d %d %d %d %d\n", code, b.advance, b.left, b.width, b.pixels, n.pixels);
   }
   std::fflush(stdout);
-  SelectObject(dc, previous);
-  DeleteObject(font);
+  DeleteObject(bold);
+  DeleteObject(normal);
   ReleaseDC(window, dc);
   DestroyWindow(window);
   return 0;

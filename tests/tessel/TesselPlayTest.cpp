@@ -1,7 +1,7 @@
 // Tessel played as a player would: the real program from a scratch copy of
 // its folder, real X input, the window's pixels, the leaders file on disk
 // and the exit status. The board is random, so every check reads it from the
-// screen at the geometry the window's real client size gives.
+// screen, where its frame tells the size of its cells.
 #include <X11/keysym.h>
 
 #include <gtest/gtest.h>
@@ -18,9 +18,7 @@
 
 #include "App.h"
 #include "Cp1251.h"
-#include "Globvars.h"
 #include "TestSupport.h"
-#include "_Pole.h"
 
 namespace {
 
@@ -53,7 +51,8 @@ Rgb GemRgb(int kind) {
   return {channel(0), channel(1), channel(2)};
 }
 
-// Where things are for the client size the window really has.
+// Where things are in the window: the board's top left corner 20 pixels in
+// from the client area's, its cells as the frame shows them.
 struct Screen {
   int width = 0, height = 0, cell = 0;
   // Pixel of the grid line i cells right of (or below) the board's corner.
@@ -64,7 +63,8 @@ struct Screen {
   // The rows of a text line from the top of its tallest letters to the
   // bottom of its descenders, from x - 8 to the right edge.
   Rect TextArea(int x, int base) const { return {x - 8, BaseRow(base) - 15, width - (x - 8), 20}; }
-  int ScoreBase() const { return height - 8 * cell - 60; }
+  // The score line stands 40 pixels below the board's lower edge.
+  int ScoreBase() const { return height - Edge(8) - 40; }
 };
 
 // The bounding box of the pixels of one colour in an area; empty when none.
@@ -89,9 +89,10 @@ int Pixels(const Image& image, Rect area, Rgb colour) {
 }
 
 // A glyph of the screen font as the build under test draws it: how far it
-// moves the pen, and the first column and the number of columns it lights.
+// moves the pen, the first column and the number of columns it lights, and
+// how many pixels it lights, and would at normal weight.
 struct Glyph {
-  int advance = 0, left = 0, width = 0;
+  int advance = 0, left = 0, width = 0, pixels = 0, normalPixels = 0;
 };
 using Font = std::array<Glyph, 128>;
 
@@ -106,7 +107,8 @@ const Font& ScreenFont() {
     std::istringstream lines(probe.Stdout());
     int count = 0;
     for (unsigned code = 0; lines >> code && code < glyphs.size(); ++count) {
-      lines >> glyphs[code].advance >> glyphs[code].left >> glyphs[code].width;
+      Glyph& g = glyphs[code];
+      lines >> g.advance >> g.left >> g.width >> g.pixels >> g.normalPixels;
     }
     if (count != 96) throw e2e::HarnessError("GlyphProbe.exe gave " + std::to_string(count) + " glyphs");
     return glyphs;
@@ -116,16 +118,16 @@ const Font& ScreenFont() {
 
 // The line `text` drawn at (x, base) in `colour`, word for word: its
 // tallest letters reach well above the base line and nothing but descenders
-// goes below it (a rule of hyphens has no letters to stand there), and its
+// goes below it (a rule of hyphens has no letters to stand there), its
 // pixels run from the first column its first glyph lights to the last its
-// last glyph lights, with every glyph's advance between. Characters
-// outside 32..127 draw nothing and take no room. Under Wine a
-// glyph's box may keep a blank column at either side, and Wine's 32-bit
-// OpenGL loses the move of the space's list (a bitmap of no pixels), so the
-// Windows build shows its texts there without spaces; on Linux, as on
-// Windows, every space moves the pen by its advance.
+// last glyph lights, with every glyph's advance between, and there are as
+// many of them as bold glyphs light, clearly more than glyphs of normal
+// weight would. Characters outside 32..127 draw nothing and take no room.
+// Wine's 32-bit OpenGL loses the move of the space's list (a bitmap of no
+// pixels), so the Windows build shows its texts there without spaces; on
+// Linux, as on Windows, every space moves the pen by its advance.
 void ExpectText(const Image& image, const Screen& s, int x, int base, Rgb colour, const std::string& text) {
-  const Rect box = Extent(image, s.TextArea(x, base), colour);
+  const Rect area = s.TextArea(x, base), box = Extent(image, area, colour);
   const int top = box.y, bottom = box.y + box.height - 1, row = s.BaseRow(base);
   if (text.find_first_not_of('-') != std::string::npos) {
     EXPECT_TRUE(!box.Empty() && row - 13 <= top && top <= row - 7 && row <= bottom && bottom <= row + 4)
@@ -133,21 +135,25 @@ void ExpectText(const Image& image, const Screen& s, int x, int base, Rgb colour
         << row;
   }
   const bool wine = e2e::UnderWine();
-  const int slack = wine ? 1 : 0;
-  int first = s.width, last = -1, pen = x;
+  int first = s.width, last = -1, pen = x, bold = 0, normal = 0;
   for (unsigned char c : text) {
     if (c < 32 || c > 127) continue;
     const Glyph& glyph = ScreenFont()[c];
-    if (c != ' ') {
+    if (glyph.width > 0) {
       first = std::min(first, pen + glyph.left);
       last = std::max(last, pen + glyph.left + glyph.width - 1);
     }
     pen += c == ' ' && wine ? 0 : glyph.advance;
+    bold += glyph.pixels;
+    normal += glyph.normalPixels;
   }
-  const int right = box.x + box.width - 1;
-  EXPECT_TRUE(first <= box.x && box.x <= first + slack && last - slack <= right && right <= last)
+  EXPECT_TRUE(box.x == first && box.x + box.width - 1 == last)
       << '"' << text << "\" should light columns " << first << " to " << last << " but the " << colour
       << " pixels cover " << box;
+  const int lit = Pixels(image, area, colour);
+  EXPECT_LE(std::abs(lit - bold), std::abs(lit - normal))
+      << '"' << text << "\" lights " << lit << " pixels; in bold it would light " << bold
+      << ", in normal weight " << normal;
 }
 
 bool NoText(const Image& image, const Screen& s, int x, int base, Rgb colour) {
@@ -225,6 +231,7 @@ struct Game {
   XSession x;
   WindowId w = 0;
   Screen s;
+  std::chrono::steady_clock::time_point firstTick;  // when the first picture showed
 
   // Starts the game on `leaders`; `options` may change its locale, and
   // then the caption's Cyrillic.
@@ -236,10 +243,16 @@ struct Game {
     w = app.WaitForWindow(x, title, 20s);
     x.Activate(w);
     const Rect r = x.Geometry(w);
-    windowWidth = r.width;
-    windowHeight = r.height;
-    ComputeGeometry();
-    s = {r.width, r.height, cellPixels};
+    s = {r.width, r.height, 0};
+    // The frame's right side, three pixels wide, stands on the board's
+    // right edge 20 + 8 cells in; the first tick draws it.
+    WaitForScreen("the board's frame", [&](const Image& image) {
+      for (int col = s.width - 1; col > 20 && s.cell == 0; --col) {
+        if (e2e::Near(image.At(col, 40), kFrame, kTolerance)) s.cell = (col - 20 + 4) / 8;
+      }
+      firstTick = std::chrono::steady_clock::now();
+      return s.cell > 0;
+    });
   }
 
   Image Capture() { return x.Capture(w); }
@@ -286,8 +299,12 @@ TEST(TesselPlay, FillsFromTheTopTurnsAndSwapsAndAGameOutOfTheTableSaysSorry) {
   EXPECT_TRUE(e2e::IsClientAreaOf(g.x.Geometry(g.w), outer)) << g.x.Geometry(g.w);
   if (!e2e::UnderWine()) {
     EXPECT_EQ(g.x.Geometry(g.w), outer);
+    EXPECT_EQ(s.cell, 38);  // 8 cells fill the width but for 20 pixels each side and 5 each cell
   }
   g.x.WaitForTitle(g.w, WindowQuery::Exact(kTitle + "   0   0"), 3s);
+  // The system pointer shows over the window.
+  g.x.MovePointer(g.w, s.width / 2, s.height - 5);
+  EXPECT_TRUE(g.x.PointerShown());
 
   // The first tick brings one row of gems in at the top; below it the
   // cells are black inside the grey frame, which is open at the top.
@@ -309,6 +326,16 @@ TEST(TesselPlay, FillsFromTheTopTurnsAndSwapsAndAGameOutOfTheTableSaysSorry) {
   ExpectText(first, s, 20, 70, kWhite, "Choose:  left  mouse");
   ExpectText(first, s, 20, 50, kWhite, "Rotate:  right  mouse");
   ExpectText(first, s, 20, 30, kWhite, "Enter result:  <Enter>");
+
+  // A row every 0.8 s: the fifth comes four ticks after the first, 3.2 s
+  // later (2.4 to 4.8 s on a busy machine).
+  const Board firstRows = b;
+  g.WaitForScreen(
+      "five rows of gems", [&](const Image& image) { return AllGems(ReadBoard(image, s).substr(0, 45)); },
+      10s);
+  const auto fiveRows = std::chrono::steady_clock::now() - g.firstTick;
+  EXPECT_TRUE(fiveRows >= 2400ms && fiveRows <= 4800ms)
+      << std::chrono::duration_cast<std::chrono::milliseconds>(fiveRows).count() << " ms";
 
   // Escape while the board falls does nothing: the fill goes on.
   g.x.TapKey(XK_Escape);
@@ -366,6 +393,20 @@ TEST(TesselPlay, FillsFromTheTopTurnsAndSwapsAndAGameOutOfTheTableSaysSorry) {
   g.WaitForText("the leaders screen", 30, s.height - 50, kWhite);
   EXPECT_EQ(g.app.ReadFile(kLeadersFile), kHighTable);
   g.x.TapKey(XK_Escape);
+  EXPECT_EQ(g.app.WaitForExit(3s), e2e::ExitStatus::Code(0));
+
+  // Every start brings gems of its own: the first row differs (the lowest
+  // row of gems at the first look is the first tick's).
+  g.Start(kHighTable);
+  Board again;
+  g.WaitForScreen("the first gems", [&](const Image& image) {
+    again = ReadBoard(image, s);
+    return AllGems(again.substr(0, 8));
+  });
+  auto firstTickRow = [](const Board& rows) { return rows.substr(rows.find("00000000") - 9, 8); };
+  EXPECT_NE(firstTickRow(again), firstTickRow(firstRows)) << firstRows << again;
+  // Closing the window ends the game at any time.
+  g.x.RequestClose(g.w);
   EXPECT_EQ(g.app.WaitForExit(3s), e2e::ExitStatus::Code(0));
 }
 

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "FontRaster.h"
@@ -52,12 +53,12 @@ BOOL wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD listBase) {
   return ok ? TRUE : FALSE;
 }
 
-// The metrics of a glyph, and the size its bitmap would take; the bitmap
-// itself no program asks for.
-DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD /*bufferSize*/,
+// The metrics of a glyph, and the size of its bitmap, which a buffer of
+// that size then receives: rows from the top, each padded to whole 32-bit
+// words, the leftmost pixel in the top bit of the first byte.
+DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize,
                        LPVOID buffer, const MAT2* matrix) {
-  if ((format != GGO_METRICS && format != GGO_BITMAP) || metrics == nullptr || matrix == nullptr ||
-      buffer != nullptr) {
+  if ((format != GGO_METRICS && format != GGO_BITMAP) || metrics == nullptr || matrix == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return GDI_ERROR;
   }
@@ -73,6 +74,18 @@ DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metri
   metrics->gmCellIncX = static_cast<short>(glyph.advance);
   metrics->gmCellIncY = 0;
   if (format == GGO_METRICS) return 0;
-  // Rows padded to whole 32-bit words.
-  return static_cast<DWORD>((glyph.width + 31) / 32 * 4 * (glyph.bits.empty() ? 0 : glyph.rows));
+  const size_t pitch = static_cast<size_t>(glyph.width + 31) / 32 * 4;
+  const size_t size = glyph.bits.empty() ? 0 : pitch * static_cast<size_t>(glyph.rows);
+  if (buffer == nullptr || size == 0) return static_cast<DWORD>(size);
+  if (bufferSize < size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return GDI_ERROR;
+  }
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::memset(out, 0, size);
+  for (int row = 0; row < glyph.rows; ++row) {
+    std::memcpy(out + static_cast<size_t>(glyph.rows - 1 - row) * pitch,
+                glyph.bits.data() + static_cast<size_t>(row) * glyph.RowBytes(), glyph.RowBytes());
+  }
+  return static_cast<DWORD>(size);
 }
