@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "FontRaster.h"
 #include "WindowRecord.h"
 #include "XServer.h"
 
@@ -227,10 +226,39 @@ std::vector<bool> Draw(const std::string& text, int x, int y, float& endX) {
   return lit;
 }
 
+// The pixels that the text drawn from (x, y) should light, bottom row first:
+// the glyph bitmaps that GetGlyphOutlineA gives for the font selected into
+// the device context, each at its origin, the pen moving by the advances;
+// and where the pen ends.
+std::vector<bool> Glyphs(HDC dc, const std::string& text, int x, int y, int& endX) {
+  std::vector<bool> lit(kWidth * kHeight);
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  for (unsigned char c : text) {
+    GLYPHMETRICS m{};
+    std::vector<unsigned char> bits(4096);
+    const DWORD size =
+        GetGlyphOutlineA(dc, c, GGO_BITMAP, &m, static_cast<DWORD>(bits.size()), bits.data(), &identity);
+    EXPECT_NE(size, GDI_ERROR) << c;
+    // Rows from the top, each padded to 32 bits.
+    const UINT pitch = (m.gmBlackBoxX + 31) / 32 * 4;
+    for (UINT row = 0; size != 0 && size != GDI_ERROR && row < m.gmBlackBoxY; ++row) {
+      for (UINT col = 0; col < m.gmBlackBoxX; ++col) {
+        if (bits[row * pitch + col / 8] >> (7 - col % 8) & 1) {
+          lit[(y + m.gmptGlyphOrigin.y - 1 - static_cast<int>(row)) * kWidth + x + m.gmptGlyphOrigin.x +
+              static_cast<int>(col)] = true;
+        }
+      }
+    }
+    x += m.gmCellIncX;
+  }
+  endX = x;
+  return lit;
+}
+
 // The 2D game's text: a bitmap list per character, of the font selected
-// into the device context. Drawn, the lists light exactly the glyphs'
-// pixels and move the raster position by their advances, whatever the
-// caller's unpack settings.
+// into the device context. Drawn, the lists light exactly the pixels of the
+// glyphs that GetGlyphOutlineA gives and move the raster position by their
+// advances, whatever the caller's unpack settings.
 TEST_F(OpenGLX, FontListsDrawTheGlyphsOfTheSelectedFont) {
   glViewport(0, 0, kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
@@ -241,36 +269,25 @@ TEST_F(OpenGLX, FontListsDrawTheGlyphsOfTheSelectedFont) {
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 5);
   HFONT font = CreateFontA(16, 8, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
                            ANTIALIASED_QUALITY, 0, "arial");
-  SelectObject(dc_, font);
+  HGDIOBJ previous = SelectObject(dc_, font);
   const GLuint base = glGenLists(96);
   ASSERT_TRUE(wglUseFontBitmapsA(dc_, 32, 96, base));
-  EXPECT_TRUE(DeleteObject(font));  // the lists keep their bitmaps
   glListBase(base - 32);
-
-  auto raster = winlayer::FontRasterizer::Open({16, 8, FW_BOLD, "arial"});
-  ASSERT_TRUE(raster);
-  const std::string text = "Hi, Wgj!";
-  std::vector<bool> expected(kWidth * kHeight);
-  int x = 10;
-  for (unsigned char c : text) {
-    const winlayer::GlyphBitmap glyph = raster->RenderCode(c);
-    for (int row = 0; row < glyph.rows; ++row) {
-      for (int col = 0; col < glyph.width; ++col) {
-        if (glyph.Lit(col, row)) expected[(24 + glyph.bottom + row) * kWidth + x + glyph.left + col] = true;
-      }
-    }
-    x += glyph.advance;
-  }
+  int endX = 0;
+  const std::vector<bool> expected = Glyphs(dc_, "Hi, Wgj!", 10, 24, endX);
+  SelectObject(dc_, previous);
+  EXPECT_TRUE(DeleteObject(font));  // the lists keep their bitmaps
   EXPECT_GT(std::count(expected.begin(), expected.end(), true), 100);
-  float endX = 0;
-  EXPECT_TRUE(Draw(text, 10, 24, endX) == expected) << "pixels differ from the glyphs";
-  EXPECT_EQ(endX, x);
+  float drawnEnd = 0;
+  EXPECT_TRUE(Draw("Hi, Wgj!", 10, 24, drawnEnd) == expected) << "pixels differ from the glyphs";
+  EXPECT_EQ(drawnEnd, endX);
 
-  // The font went, and the device context is back on its default font: the
-  // lists are made again from that.
+  // On the device context's own font the lists are made from that.
   ASSERT_TRUE(wglUseFontBitmapsA(dc_, 32, 96, base));
-  std::vector<bool> lit = Draw("Ab", 5, 20, endX);
-  EXPECT_GT(std::count(lit.begin(), lit.end(), true), 20);
+  const std::vector<bool> own = Glyphs(dc_, "Ab", 5, 20, endX);
+  EXPECT_GT(std::count(own.begin(), own.end(), true), 20);
+  EXPECT_TRUE(Draw("Ab", 5, 20, drawnEnd) == own) << "pixels differ from the default font's glyphs";
+  EXPECT_EQ(drawnEnd, endX);
 }
 
 }  // namespace
