@@ -1,12 +1,27 @@
 #include "Wait.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace e2e {
 
+namespace {
+
+double TimeoutScale() {
+  static const double scale = [] {
+    const char* text = std::getenv("E2E_TIMEOUT_SCALE");
+    const double value = text ? std::strtod(text, nullptr) : 1.0;
+    return value > 1.0 ? value : 1.0;
+  }();
+  return scale;
+}
+
+}  // namespace
+
 void WaitUntil(std::string_view what, Duration timeout, const std::function<bool()>& done,
                const std::function<std::string()>& lastSeen) {
+  timeout = std::chrono::duration_cast<Duration>(timeout * TimeoutScale());
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return;
