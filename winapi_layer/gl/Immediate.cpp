@@ -111,7 +111,8 @@ Vertex WindowVertex(const Context& c, const float* p, const Vertex& attributes) 
 
 // The pixels a line `width` wide covers, as two triangles: the segment
 // between its ends, widened by half the width on either side across its
-// major axis.
+// major axis. Lines across or down the window cover the pixels OpenGL
+// gives them; ES 2 itself may draw no line wider than 1.
 void AddWideSegment(const Context& c, const WindowSegment& s, float width, std::vector<Vertex>& out) {
   const bool xMajor = std::fabs(s.b[0] - s.a[0]) >= std::fabs(s.b[1] - s.a[1]);
   const float half = width / 2;
@@ -132,7 +133,8 @@ void AddWideSegment(const Context& c, const WindowSegment& s, float width, std::
 
 void DrawLines(Context& c) {
   const std::vector<Vertex> segments = Segments(c);
-  // A width rounds to a whole number of pixels, at least 1.
+  // A width rounds to a whole number of pixels, at least 1. Plain thin
+  // lines are ES 2's own; the others are drawn as rectangles.
   const float width = std::max(1.0f, std::round(c.lineWidth));
   if (width == 1 && !c.lineStipple) {
     Draw(c, GL_LINES, segments, Space::Object);
@@ -184,15 +186,10 @@ void DrawLines(Context& c) {
       }
       piece.va = Mix(va, vb, s0);
       piece.vb = Mix(va, vb, s1);
-      if (width > 1) {
-        AddWideSegment(c, piece, width, out);
-      } else {
-        out.push_back(WindowVertex(c, piece.a, piece.va));
-        out.push_back(WindowVertex(c, piece.b, piece.vb));
-      }
+      AddWideSegment(c, piece, width, out);
     }
   }
-  Draw(c, width > 1 ? GL_TRIANGLES : GL_LINES, out, Space::Window);
+  Draw(c, GL_TRIANGLES, out, Space::Window);
 }
 
 }  // namespace
