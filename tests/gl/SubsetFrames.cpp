@@ -1,10 +1,14 @@
 // SubsetFrames.exe: what the subset offers beyond the two programs' own
 // frames, drawn the same way on every build for the picture comparison:
 // transformations that do not commute, smooth and flat shading of
-// coloured vertices, and stippled lines one and more pixels wide.
+// coloured vertices, stippled lines one and more pixels wide, and every
+// mipmap level of a texture through each texture environment.
 #include <windows.h>
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <unistd.h>
+
+#include <vector>
 
 #include "Frames.h"
 
@@ -28,6 +32,19 @@ void Line(GLenum mode, float width, GLint factor, GLushort pattern, std::initial
   glLineStipple(factor, pattern);
   glBegin(mode);
   for (auto p = xy.begin(); p != xy.end(); p += 2) glVertex2f(p[0], p[1]);
+  glEnd();
+}
+
+void Square(float x, float y, float side) {
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex2f(x, y);
+  glTexCoord2f(1, 0);
+  glVertex2f(x + side, y);
+  glTexCoord2f(1, 1);
+  glVertex2f(x + side, y + side);
+  glTexCoord2f(0, 1);
+  glVertex2f(x, y + side);
   glEnd();
 }
 
@@ -96,5 +113,37 @@ int main() {
   Line(GL_LINE_LOOP, 5, 1, 0, {100, 110, 180, 110, 180, 170, 100, 170});
   SwapBuffers(dc);
   frames::Save(x, w, "lines");
+
+  // A picture of 6 by 5 pixels, no power of two, in colours and alphas of
+  // their own, drawn from its full size down to a few pixels: the filter
+  // blends two levels of the mipmap at every size.
+  std::vector<GLubyte> picture;
+  for (int i = 0; i < 6 * 5; ++i)
+    picture.insert(picture.end(), {static_cast<GLubyte>(i * 8), static_cast<GLubyte>(255 - i * 5),
+                                   static_cast<GLubyte>(i % 3 * 120), static_cast<GLubyte>(i % 4 * 85)});
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  gluBuild2DMipmaps(GL_TEXTURE_2D, 4, 6, 5, GL_RGBA, GL_UNSIGNED_BYTE, picture.data());
+  glEnable(GL_TEXTURE_2D);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor3f(1, 0.5f, 0.25f);
+  const GLenum environments[3] = {GL_MODULATE, GL_DECAL, GL_REPLACE};
+  for (int e = 0; e < 3; ++e) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLint>(environments[e]));
+    float left = 4;
+    for (float side : {60.0f, 23.0f, 11.0f, 5.0f, 3.0f, 1.5f}) {
+      Square(left, 4 + e * 70.0f, side);
+      left += side + 4;
+    }
+  }
+  // The alpha test keeps the texels of alpha above a half.
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.5f);
+  Square(140, 20, 100);
+  SwapBuffers(dc);
+  frames::Save(x, w, "textures");
   return glGetError() == GL_NO_ERROR ? 0 : 2;
 }

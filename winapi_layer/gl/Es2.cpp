@@ -4,19 +4,23 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
+
 namespace glsubset {
 
 const Es2* LoadEs2() {
   static Es2 table;
   static enum { NotTried, Loaded, Missing } state = NotTried;
   if (state == NotTried) {
-    bool complete = true;
+    const char* missing = nullptr;
 #define GLSUBSET_ES2_LOOKUP(type, name)                                   \
   table.name = reinterpret_cast<type>(SDL_GL_GetProcAddress("gl" #name)); \
-  complete = complete && table.name != nullptr;
+  if (table.name == nullptr && missing == nullptr) missing = "gl" #name;
     GLSUBSET_ES2_CALLS(GLSUBSET_ES2_LOOKUP)
 #undef GLSUBSET_ES2_LOOKUP
-    state = complete ? Loaded : Missing;
+    state = missing == nullptr ? Loaded : Missing;
+    // Nothing will be drawn: say why, once.
+    if (missing != nullptr) std::fprintf(stderr, "OpenGL subset: the host's OpenGL ES lacks %s\n", missing);
   }
   return state == Loaded ? &table : nullptr;
 }
