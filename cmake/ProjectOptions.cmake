@@ -63,3 +63,7 @@ if(GEMS_SANITIZE)
   add_compile_options(${sanitizer_flags})
   add_link_options(${sanitizer_flags})
 endif()
+
+# The native-es2 preset: the programs' OpenGL 1.1 calls drawn by the layer's
+# subset over OpenGL ES 2 (winapi_layer/gl/) instead of the system's OpenGL.
+option(GEMS_GL_ES2 "Draw the programs' OpenGL 1.1 through the layer's subset over OpenGL ES 2" OFF)

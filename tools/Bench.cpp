@@ -1,16 +1,17 @@
-// Measures both programs, built for Linux and for Windows (under Wine), in
-// the X server of DISPLAY, one run after the other:
+// Measures both programs, built for Linux, for Windows (under Wine) and for
+// Linux over the layer's OpenGL subset on OpenGL ES 2, in the X server of
+// DISPLAY, one run after the other:
 //
-//     bench <Windows build folder>
+//     bench <Windows build folder> <es2 build folder>
 //
 // For each run: the time from the start to the first frame on screen (the
 // first time the window's inside is not of one colour), then over the next
 // 10 seconds, untouched, Game's frames per second from its caption (the mean
 // of its ten once-a-second figures), the processor time the program's
 // process takes, and its resident memory at their end. Prints a table with
-// the ratio of the Windows build's figure to the Linux build's; a run that
-// fails shows as "n/a", with its error under the table, and the exit status
-// is then 1.
+// the ratios of the Windows build's and the es2 build's figures to the Linux
+// build's; a run that fails shows as "n/a", with its error under the table,
+// and the exit status is then 1.
 #include <unistd.h>
 
 #include <chrono>
@@ -56,8 +57,11 @@ bool OfOneColour(const e2e::Image& image) {
   return true;
 }
 
-Figures Measure(e2e::XSession& x, const std::string& program, const std::string& title) {
-  e2e::App app(e2e::Dist(std::string(E2E_NATIVE_BUILD_DIR) + "/dist/" + program), program + ".exe");
+// The program of the build in `build` (the Linux build's path stands for the
+// Windows build's while E2E_WINDOWS_BUILD names it).
+Figures Measure(e2e::XSession& x, const std::string& build, const std::string& program,
+                const std::string& title) {
+  e2e::App app(e2e::Dist(build + "/dist/" + program), program + ".exe");
   const auto start = Clock::now();
   app.Start();
   const e2e::WindowId w = app.WaitForWindow(x, e2e::WindowQuery::Prefix(title), 60s);
@@ -90,62 +94,67 @@ struct Run {
   std::string error;
 };
 
-Run Try(e2e::XSession& x, const std::string& program, const std::string& title) {
+Run Try(e2e::XSession& x, const std::string& build, const std::string& program, const std::string& title) {
   try {
-    return {Measure(x, program, title), ""};
+    return {Measure(x, build, program, title), ""};
   } catch (const std::exception& e) {
     return {std::nullopt, e.what()};
   }
 }
 
-void Row(const char* program, const char* what, const char* format, const Run& onLinux, const Run& underWine,
+void Row(const char* program, const char* what, const char* format, const Run* const (&runs)[3],
          double Figures::*figure) {
   auto text = [&](const Run& run) {
     char out[32] = "n/a";
     if (run.figures) std::snprintf(out, sizeof out, format, (*run.figures).*figure);
     return std::string(out);
   };
-  std::string ratio = "n/a";
-  if (onLinux.figures && underWine.figures && (*onLinux.figures).*figure > 0) {
+  // A build's figure over the Linux build's.
+  auto ratio = [&](const Run& run) {
+    const Run& onLinux = *runs[0];
+    if (!onLinux.figures || !run.figures || (*onLinux.figures).*figure <= 0) return std::string("n/a");
     char out[32];
-    std::snprintf(out, sizeof out, "%.2f", (*underWine.figures).*figure / (*onLinux.figures).*figure);
-    ratio = out;
-  }
-  std::printf("%-7s %-26s %10s %10s %10s\n", program, what, text(onLinux).c_str(), text(underWine).c_str(),
-              ratio.c_str());
+    std::snprintf(out, sizeof out, "%.2f", (*run.figures).*figure / (*onLinux.figures).*figure);
+    return std::string(out);
+  };
+  std::printf("%-7s %-26s %10s %10s %10s %10s %10s\n", program, what, text(*runs[0]).c_str(),
+              text(*runs[1]).c_str(), ratio(*runs[1]).c_str(), text(*runs[2]).c_str(),
+              ratio(*runs[2]).c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: bench <Windows build folder>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: bench <Windows build folder> <es2 build folder>\n");
     return 2;
   }
   e2e::XSession x;
   struct Program {
     const char* name;
     const char* title;
-    Run onLinux, underWine;
-  } programs[] = {{"Game", "Game gfx engine", {}, {}}, {"Tessel", "Gemora", {}, {}}};
+    Run onLinux, underWine, overEs2;
+  } programs[] = {{"Game", "Game gfx engine", {}, {}, {}}, {"Tessel", "Gemora", {}, {}, {}}};
+  const std::string native = E2E_NATIVE_BUILD_DIR;
   for (auto& p : programs) {
     unsetenv("E2E_WINDOWS_BUILD");
-    p.onLinux = Try(x, p.name, p.title);
+    p.onLinux = Try(x, native, p.name, p.title);
+    p.overEs2 = Try(x, argv[2], p.name, p.title);
     setenv("E2E_WINDOWS_BUILD", argv[1], 1);
-    p.underWine = Try(x, p.name, p.title);
+    p.underWine = Try(x, native, p.name, p.title);
   }
-  std::printf("%-7s %-26s %10s %10s %10s\n", "", "", "Linux", "Wine", "Wine/Linux");
+  std::printf("%-7s %-26s %10s %10s %10s %10s %10s\n", "", "", "Linux", "Wine", "Wine/Linux", "ES2",
+              "ES2/Linux");
   std::string errors;
   for (const auto& p : programs) {
-    Row(p.name, "start to first frame (s)", "%.2f", p.onLinux, p.underWine, &Figures::firstFrame);
-    if (std::string(p.name) == "Game")
-      Row(p.name, "frames per second", "%.0f", p.onLinux, p.underWine, &Figures::fps);
-    Row(p.name, "processor time in 10 s (s)", "%.2f", p.onLinux, p.underWine, &Figures::cpu);
-    Row(p.name, "resident memory (MB)", "%.1f", p.onLinux, p.underWine, &Figures::rss);
-    for (const Run* run : {&p.onLinux, &p.underWine})
-      if (!run->figures)
-        errors +=
-            std::string("\n") + p.name + (run == &p.onLinux ? " on Linux: " : " under Wine: ") + run->error;
+    const Run* const runs[3] = {&p.onLinux, &p.underWine, &p.overEs2};
+    Row(p.name, "start to first frame (s)", "%.2f", runs, &Figures::firstFrame);
+    if (std::string(p.name) == "Game") Row(p.name, "frames per second", "%.0f", runs, &Figures::fps);
+    Row(p.name, "processor time in 10 s (s)", "%.2f", runs, &Figures::cpu);
+    Row(p.name, "resident memory (MB)", "%.1f", runs, &Figures::rss);
+    const char* const where[3] = {" on Linux: ", " under Wine: ", " over ES 2: "};
+    for (int i = 0; i < 3; ++i)
+      if (!runs[i]->figures) errors += std::string("\n") + p.name + where[i] + runs[i]->error;
   }
   if (errors.empty()) return 0;
   std::printf("%s\n", errors.c_str());

@@ -32,6 +32,12 @@ class Launcher : public ::testing::Test {
     const std::string root = packagetest::Quote(root_->Path());
     packagetest::Must("dpkg-deb -x " + packagetest::Quote(packagetest::Deb()) + " " + root);
     packagetest::Must("chmod -R u+w " + root);
+    // A build of the programs of its own in place of the package's.
+    if (const std::string instead = PROGRAMS_INSTEAD; !instead.empty()) {
+      for (const std::string program : {"Game", "Tessel"})
+        packagetest::Must("cp " + packagetest::Quote(instead + "/" + program + "/" + program + ".exe") + " " +
+                          packagetest::Quote(root_->Path() / "usr/lib/gem-games" / program));
+    }
   }
   static void TearDownTestSuite() { delete root_; }
 

@@ -9,11 +9,13 @@
 #include <cstring>
 #include <memory>
 
+#include "GlContexts.h"
 #include "Video.h"
 #include "WindowRecord.h"
 
 struct RenderContextRecord {
   SDL_GLContext context = nullptr;
+  winlayer::GlState* state = nullptr;
   bool alive = true;
 };
 
@@ -35,6 +37,15 @@ WindowRecord* CheckedWindowOf(HDC dc) {
   WindowRecord* w = winlayer::WindowOfDeviceContext(dc);
   if (w == nullptr) SetLastError(ERROR_INVALID_HANDLE);
   return w;
+}
+
+RenderContextRecord* currentContext = nullptr;
+
+// Makes nothing current, in SDL and for the OpenGL state.
+void ReleaseCurrent() {
+  if (SDL_GL_GetCurrentContext() != nullptr) SDL_GL_MakeCurrent(nullptr, nullptr);
+  winlayer::UseGlState(nullptr);
+  currentContext = nullptr;
 }
 
 BOOL SwapIntervalExt(int interval) { return SDL_GL_SetSwapInterval(interval) == 0 ? TRUE : FALSE; }
@@ -108,13 +119,14 @@ HGLRC wglCreateContext(HDC dc) {
   }
   contexts.push_back(std::make_unique<RenderContextRecord>());
   contexts.back()->context = context;
+  contexts.back()->state = winlayer::NewGlState();
   return contexts.back().get();
 }
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context) {
   if (context == nullptr) {
     // Nothing current, whatever the device context.
-    if (SDL_GL_GetCurrentContext() != nullptr) SDL_GL_MakeCurrent(nullptr, nullptr);
+    ReleaseCurrent();
     return TRUE;
   }
   RenderContextRecord* rc = LiveContext(context);
@@ -127,7 +139,10 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     SetLastError(kInvalidPixelFormatError);
     return FALSE;
   }
-  return SDL_GL_MakeCurrent(w->sdl, rc->context) == 0 ? TRUE : FALSE;
+  if (SDL_GL_MakeCurrent(w->sdl, rc->context) != 0) return FALSE;
+  winlayer::UseGlState(rc->state);
+  currentContext = rc;
+  return TRUE;
 }
 
 BOOL wglDeleteContext(HGLRC context) {
@@ -136,9 +151,11 @@ BOOL wglDeleteContext(HGLRC context) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (SDL_GL_GetCurrentContext() == rc->context) SDL_GL_MakeCurrent(nullptr, nullptr);
+  if (currentContext == rc || SDL_GL_GetCurrentContext() == rc->context) ReleaseCurrent();
+  winlayer::DeleteGlState(rc->state);
   SDL_GL_DeleteContext(rc->context);
   rc->context = nullptr;
+  rc->state = nullptr;
   rc->alive = false;
   return TRUE;
 }

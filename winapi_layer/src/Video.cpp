@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "GlContexts.h"
+
 namespace winlayer {
 
 void ApplyCursorVisibility();  // Cursor.cpp
@@ -66,11 +68,7 @@ void SetWindowFormat(int depthBits) {
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  // OpenGL 1.1 immediate mode, lighting and display lists: a context of
-  // the old kind, which Mesa gives as its compatibility profile.
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  RequestGlContext();
 }
 
 }  // namespace winlayer

@@ -19,7 +19,8 @@ bool VideoStarted();
 
 // Sets the OpenGL attributes of the one pixel format every window is made
 // with: double-buffered RGB, 8 bits a channel, no alpha, a depth buffer of
-// depthBits, a compatibility context.
+// depthBits, and the kind of context the programs' OpenGL needs
+// (RequestGlContext).
 void SetWindowFormat(int depthBits);
 
 }  // namespace winlayer
