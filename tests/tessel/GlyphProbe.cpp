@@ -26,11 +26,14 @@ bool Measure(HDC dc, HFONT font, UINT code, Measured& glyph) {
   HGDIOBJ previous = SelectObject(dc, font);
   const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
   GLYPHMETRICS metrics{};
-  std::vector<unsigned char> bits(4096);
-  const DWORD size = GetGlyphOutlineA(dc, code, GGO_BITMAP, &metrics, static_cast<DWORD>(bits.size()),
-                                      bits.data(), &identity);
+  // The size first: a glyph without pixels (the space) has no bitmap to ask
+  // for.
+  const DWORD size = GetGlyphOutlineA(dc, code, GGO_BITMAP, &metrics, 0, nullptr, &identity);
+  std::vector<unsigned char> bits(size == GDI_ERROR ? 0 : size);
+  const bool ok = size != GDI_ERROR && (size == 0 || GetGlyphOutlineA(dc, code, GGO_BITMAP, &metrics, size,
+                                                                      bits.data(), &identity) == size);
   SelectObject(dc, previous);
-  if (size == GDI_ERROR) return false;
+  if (!ok) return false;
   glyph.advance = metrics.gmCellIncX;
   // Rows from the top, padded to 32-bit words.
   const UINT pitch = (metrics.gmBlackBoxX + 31) / 32 * 4;

@@ -235,13 +235,15 @@ std::vector<bool> Glyphs(HDC dc, const std::string& text, int x, int y, int& end
   const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
   for (unsigned char c : text) {
     GLYPHMETRICS m{};
-    std::vector<unsigned char> bits(4096);
-    const DWORD size =
-        GetGlyphOutlineA(dc, c, GGO_BITMAP, &m, static_cast<DWORD>(bits.size()), bits.data(), &identity);
-    EXPECT_NE(size, GDI_ERROR) << c;
+    // The size first: a glyph without pixels has no bitmap to ask for.
+    const DWORD size = GetGlyphOutlineA(dc, c, GGO_BITMAP, &m, 0, nullptr, &identity);
+    std::vector<unsigned char> bits(size == GDI_ERROR ? 0 : size);
+    EXPECT_TRUE(size != GDI_ERROR &&
+                (size == 0 || GetGlyphOutlineA(dc, c, GGO_BITMAP, &m, size, bits.data(), &identity) == size))
+        << c;
     // Rows from the top, each padded to 32 bits.
     const UINT pitch = (m.gmBlackBoxX + 31) / 32 * 4;
-    for (UINT row = 0; size != 0 && size != GDI_ERROR && row < m.gmBlackBoxY; ++row) {
+    for (UINT row = 0; !bits.empty() && row < m.gmBlackBoxY; ++row) {
       for (UINT col = 0; col < m.gmBlackBoxX; ++col) {
         if (bits[row * pitch + col / 8] >> (7 - col % 8) & 1) {
           lit[(y + m.gmptGlyphOrigin.y - 1 - static_cast<int>(row)) * kWidth + x + m.gmptGlyphOrigin.x +

@@ -76,8 +76,9 @@ DWORD GetGlyphOutlineA(HDC dc, UINT character, UINT format, LPGLYPHMETRICS metri
   if (format == GGO_METRICS) return 0;
   const size_t pitch = static_cast<size_t>(glyph.width + 31) / 32 * 4;
   const size_t size = glyph.bits.empty() ? 0 : pitch * static_cast<size_t>(glyph.rows);
-  if (buffer == nullptr || size == 0) return static_cast<DWORD>(size);
-  if (bufferSize < size) {
+  if (buffer == nullptr || bufferSize == 0) return static_cast<DWORD>(size);
+  // As on Windows, a glyph without pixels has no bitmap to fetch.
+  if (size == 0 || bufferSize < size) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return GDI_ERROR;
   }
