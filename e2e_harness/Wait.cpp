@@ -19,9 +19,11 @@ double TimeoutScale() {
 
 }  // namespace
 
+Duration Scaled(Duration timeout) { return std::chrono::duration_cast<Duration>(timeout * TimeoutScale()); }
+
 void WaitUntil(std::string_view what, Duration timeout, const std::function<bool()>& done,
                const std::function<std::string()>& lastSeen) {
-  timeout = std::chrono::duration_cast<Duration>(timeout * TimeoutScale());
+  timeout = Scaled(timeout);
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return;

@@ -37,9 +37,12 @@ class ProgramExited : public HarnessError {
 // How often the waits look again.
 inline constexpr Duration kPollInterval = 20ms;
 
-// Polls `done` until it returns true; throws WaitTimeout after `timeout`,
-// times E2E_TIMEOUT_SCALE when that is set to a number above 1 (for a slow
-// machine, such as an emulated one).
+// A timeout times E2E_TIMEOUT_SCALE when that is set to a number above 1
+// (for a slow machine, such as an emulated one).
+Duration Scaled(Duration timeout);
+
+// Polls `done` until it returns true; throws WaitTimeout after `timeout`
+// (Scaled).
 // `what` completes "timed out after N s waiting for ..."; `lastSeen`, when
 // given, describes the state at the end for the message. `done` is called at
 // least once, and once more after the deadline, so a short timeout never

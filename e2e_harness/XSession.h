@@ -63,6 +63,8 @@ class XSession {
 
   // --- Windows -----------------------------------------------------------
 
+  // The screen's root window: input and pixels in screen coordinates.
+  WindowId Root() const { return root_; }
   // Titled top-level windows on show, top of the stack first (frames of a
   // window manager are looked through).
   std::vector<WindowId> TitledWindows();

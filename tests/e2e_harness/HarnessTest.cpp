@@ -3,12 +3,17 @@
 // window a title names, colour tolerance and the waits.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "App.h"
+#include "StaticServer.h"
 
 namespace {
 
@@ -131,6 +136,43 @@ TEST(WaitUntilSteady, ReturnsWhatHasStayedTheSameForTheQuietTime) {
     EXPECT_EQ(seen, -1);
     EXPECT_GE(elapsed(), c.changing + c.quiet);
   }
+}
+
+// The web server serves the folder as a static host would, and nothing
+// beside it: a page's files by their encoded names, none outside.
+TEST(StaticResponse, ServesTheFolderByDecodedPathAndNothingOutsideIt) {
+  const auto folder = std::filesystem::temp_directory_path() / ("e2e-static-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder / "sub");
+  std::ofstream(folder / "index.html") << "<p>home";
+  std::ofstream(folder / "sub" / "рекорды.txt") << "table";
+  std::ofstream(folder / "p.wasm") << "wasm";
+  std::ofstream(folder.parent_path() / "beside.txt") << "secret";
+  struct Case {
+    std::string head, status, type, body;
+  };
+  const Case cases[] = {
+      {"GET / HTTP/1.1", "200 OK", "text/html; charset=utf-8", "<p>home"},
+      {"GET /sub/%D1%80%D0%B5%D0%BA%D0%BE%D1%80%D0%B4%D1%8B.txt?v=2 HTTP/1.1", "200 OK", "text/plain",
+       "table"},
+      {"HEAD /p.wasm HTTP/1.1", "200 OK", "application/wasm", ""},
+      {"GET /p.wasm HTTP/1.1", "200 OK", "application/wasm", "wasm"},
+      {"GET /../beside.txt HTTP/1.1", "404 Not Found", "text/plain", "Not Found\n"},
+      {"GET /sub/%2E%2E/%2E%2E/beside.txt HTTP/1.1", "404 Not Found", "text/plain", "Not Found\n"},
+      {"GET /missing.js HTTP/1.1", "404 Not Found", "text/plain", "Not Found\n"},
+      {"GET /%D1%8 HTTP/1.1", "400 Bad Request", "text/plain", "Bad Request\n"},
+      {"POST / HTTP/1.1", "405 Method Not Allowed", "text/plain", "Method Not Allowed\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string answer = e2e::StaticResponse(folder, c.head + "\r\nHost: x");
+    const size_t end = answer.find("\r\n\r\n");
+    ASSERT_NE(end, std::string::npos) << c.head;
+    const std::string head = answer.substr(0, end), body = answer.substr(end + 4);
+    EXPECT_EQ(head.substr(0, head.find("\r\n")), "HTTP/1.1 " + c.status) << c.head;
+    EXPECT_NE(head.find("\r\nContent-Type: " + c.type + "\r\n"), std::string::npos) << head;
+    EXPECT_EQ(body, c.body) << c.head;
+  }
+  std::filesystem::remove_all(folder);
+  std::filesystem::remove(folder.parent_path() / "beside.txt");
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+// Chromium, started on the test display and driven through its DevTools
+// protocol over a pair of pipes (--remote-debugging-pipe): no port, no
+// WebSocket, and nothing in the page that knows it is being tested.
+#pragma once
+
+#include <sys/types.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Wait.h"
+
+namespace e2e {
+
+using json = nlohmann::json;
+
+class Browser {
+ public:
+  // Starts Debian's Chromium in kiosk mode on DISPLAY (after
+  // RequireTestDisplay), showing `url`, with software WebGL and nothing that
+  // reaches beyond this machine. `profile` is the browser's user data folder:
+  // empty for a fresh one that goes with the browser; a given one is kept, so
+  // that a second browser started on it finds what a page stored in the
+  // first (a later visit). Throws HarnessError when Chromium cannot start or
+  // shows no page within `timeout`.
+  explicit Browser(const std::string& url, std::filesystem::path profile = {}, Duration timeout = 30s);
+  // Closes the browser (and kills what is left of its process group).
+  ~Browser();
+  Browser(const Browser&) = delete;
+  Browser& operator=(const Browser&) = delete;
+
+  pid_t Pid() const { return pid_; }
+
+  // Evaluates `expression` in the page's main frame, awaiting it when it is
+  // a promise, and returns its value as JSON. Throws HarnessError with the
+  // page's message when it throws, or when the page does not answer within
+  // `timeout`.
+  nlohmann::json Evaluate(std::string_view expression, Duration timeout = 30s);
+  // Loads the page again, as the player's reload does.
+  void Reload();
+  // What the page has written to its console so far, one line each
+  // ("text1 text2"; uncaught exceptions as "uncaught: <description>").
+  std::vector<std::string> Console();
+  // The end of the browser's own standard error, for messages.
+  std::string Log() const;
+
+  // One protocol call; `session` is the page's when true, else the
+  // browser's. Returns the result; throws HarnessError on an error answer.
+  nlohmann::json Call(const std::string& method, const nlohmann::json& params, bool session = true,
+                      Duration timeout = 30s);
+
+ private:
+  // Reads what the browser has sent until `until` returns true for a
+  // message or `timeout` passes (then returns false); events are kept.
+  bool Pump(Duration timeout, const std::function<bool(const nlohmann::json&)>& until);
+  void Keep(const nlohmann::json& event);
+
+  std::filesystem::path profile_;
+  bool ownProfile_ = false;
+  pid_t pid_ = -1;
+  int toBrowser_ = -1, fromBrowser_ = -1;
+  std::string pending_;  // bytes read past the last whole message
+  int nextId_ = 1;
+  std::string session_;
+  std::vector<std::string> console_;
+};
+
+}  // namespace e2e
