@@ -1,6 +1,5 @@
 #include "FontRaster.h"
 
-#include <fontconfig/fontconfig.h>
 #include <windows.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -12,6 +11,7 @@
 #include <cstdlib>
 
 #include "Cp1251.h"
+#include "FontChoice.h"
 
 namespace winlayer {
 
@@ -26,42 +26,6 @@ FT_Library Library() {
     return FT_Init_FreeType(&made) == 0 ? made : nullptr;
   }();
   return library;
-}
-
-struct FaceChoice {
-  std::string file;
-  int index = 0;
-  std::string family;
-};
-
-bool ChooseFace(const FontRequest& request, FaceChoice& choice) {
-  if (!FcInit()) return false;
-  FcPattern* pattern = FcPatternCreate();
-  if (!pattern) return false;
-  std::string family = cp1251::ToUtf8(request.faceName);
-  int weight = request.weight <= 0 ? FW_NORMAL : std::min(request.weight, 1000);
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  if (!match) return false;
-  FcChar8* file = nullptr;
-  bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
-  if (found) {
-    choice.file = reinterpret_cast<const char*>(file);
-    FcChar8* name = nullptr;
-    if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) {
-      choice.family = reinterpret_cast<const char*>(name);
-    }
-    FcPatternGetInteger(match, FC_INDEX, 0, &choice.index);
-  }
-  FcPatternDestroy(match);
-  return found;
 }
 
 // The face's ascent and descent in font units: the Windows metrics of the

@@ -1,4 +1,4 @@
-// Monochrome glyph bitmaps of a GDI font request: fontconfig picks the
+// Monochrome glyph bitmaps of a GDI font request: FontChoice picks the
 // face, FreeType sizes it the way GDI sizes fonts and renders the glyphs.
 // No OpenGL here; FontLists.cpp turns the bitmaps into display lists.
 #pragma once
