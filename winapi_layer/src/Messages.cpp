@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <windows.h>
 
+#include "HostTurn.h"
 #include "KeyMap.h"
 #include "Video.h"
 #include "WindowRecord.h"
@@ -141,7 +142,10 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
   PumpHostEvents();
   bool remove = removeFlags & PM_REMOVE;
   auto found = Queue().Peek(winlayer::PeekFilter{window, filterMin, filterMax}, remove, GetTickCount());
-  if (!found) return FALSE;
+  if (!found) {
+    winlayer::HostTurnOnEmptyQueue();
+    return FALSE;
+  }
   if (remove && found->input) messageKeyState = found->keyState;
   *msg = found->msg;
   return TRUE;

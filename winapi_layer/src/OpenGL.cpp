@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "GlContexts.h"
+#include "HostTurn.h"
 #include "Video.h"
 #include "WindowRecord.h"
 
@@ -97,6 +98,7 @@ BOOL SwapBuffers(HDC dc) {
   WindowRecord* w = CheckedWindowOf(dc);
   if (w == nullptr) return FALSE;
   SDL_GL_SwapWindow(w->sdl);
+  winlayer::HostTurnOnFrame();
   return TRUE;
 }
 
