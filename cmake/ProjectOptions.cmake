@@ -41,13 +41,18 @@ function(project_target target)
   endif()
 endfunction()
 
-# A program that ships in build/dist/<folder>/ as <name>.exe on every platform.
+# A program that ships in build/dist/<folder>/ as <name>.exe on every platform
+# but the web, where it is <name>.js with its <name>.wasm.
 function(add_game_program target folder)
   add_executable(${target} ${ARGN})
   project_target(${target})
+  set(suffix ".exe")
+  if(EMSCRIPTEN)
+    set(suffix ".js")
+  endif()
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${target}
-    SUFFIX ".exe"
+    SUFFIX ${suffix}
     RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/dist/${folder}")
   if(WIN32)
     set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
