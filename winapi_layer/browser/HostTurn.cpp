@@ -1,11 +1,13 @@
 // A page's turns: the program's code runs inside the browser's own loop,
 // so where it waits, the layer returns to the browser (ASYNCIFY unwinds the
 // program's stack and winds it up again when the browser calls back).
-// After a frame the program goes on at the browser's next animation frame,
-// which paces drawing to the display as a swap interval of 1 would; on an
-// empty queue it sleeps a few milliseconds, so that a program that polls
-// without drawing keeps no core busy. An empty queue right after a frame
-// goes on at once: the browser has just had its turn.
+// After a frame the program goes on as soon as the browser has had its turn
+// (a sleep of no time): like SwapBuffers without a swap interval, drawing is
+// not held to the display's refresh, and a program that draws in a loop
+// counts the frames it draws as it does on the desktop. On an empty queue
+// it sleeps a few milliseconds, so that a program that polls without
+// drawing keeps no core busy; an empty queue right after a frame goes on at
+// once, the browser having just had its turn.
 #include <SDL2/SDL.h>
 #include <emscripten.h>
 
@@ -15,12 +17,6 @@ namespace {
 
 constexpr unsigned kIdleMilliseconds = 8;
 bool frameJustShown = false;
-
-// clang-format off
-EM_ASYNC_JS(void, NextAnimationFrame, (), {
-  await new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
-});
-// clang-format on
 
 }  // namespace
 
@@ -35,11 +31,11 @@ void HostTurnOnEmptyQueue() {
 }
 
 void HostTurnOnFrame() {
-  // SDL's own turn after a swap, a sleep of no time, would come on top of
+  // SDL's own turn after a swap, the same sleep, would come on top of
   // this one.
   static const bool sdlTurnOff = SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
   (void)sdlTurnOff;
-  NextAnimationFrame();
+  emscripten_sleep(0);
   frameJustShown = true;
 }
 
