@@ -49,3 +49,27 @@ file(WRITE ${CMAKE_BINARY_DIR}/dist/Game/Game.INI
 add_web_page(Tessel FILES рекорды.txt FONTS LiberationSans-Bold.ttf KEEP)
 configure_file(${GEMS_WEB_FONT} ${CMAKE_BINARY_DIR}/dist/Tessel/LiberationSans-Bold.ttf COPYONLY)
 configure_file(${GEMS_WEB_FONT_COPYRIGHT} ${CMAKE_BINARY_DIR}/dist/Tessel/LiberationSans-copyright.txt COPYONLY)
+
+# The licence in each folder.
+foreach(program Game Tessel)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/dist/${program}/LICENSE.txt COPYONLY)
+endforeach()
+
+# The folders as zips for a web host, beside the other packages in
+# build/packages/: Game-<version>-web.zip, Tessel-<version>-web.zip.
+set(web_packages ${PROJECT_SOURCE_DIR}/build/packages)
+set(web_zips)
+foreach(program Game Tessel)
+  set(zip ${web_packages}/${program}-${PROJECT_VERSION}-web.zip)
+  add_custom_command(
+    OUTPUT ${zip}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${web_packages}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${zip} -P ${PROJECT_SOURCE_DIR}/cmake/WebZip.cmake
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/dist/${program}
+    DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/WebZip.cmake ${web_page_dir}/page.js ${web_page_dir}/index.html.in
+    COMMENT "Packing ${program}-${PROJECT_VERSION}-web.zip"
+    VERBATIM)
+  list(APPEND web_zips ${zip})
+endforeach()
+add_custom_target(web_packages ALL DEPENDS ${web_zips})
+add_dependencies(web_packages game_images tessel_leaders_file)
