@@ -42,11 +42,13 @@
   }
 
   // The program's input stays with the program: no menu on a right click,
-  // and the keys it takes neither scroll nor navigate the page.
+  // and the keys it takes neither scroll nor navigate the page. The
+  // browser's own shortcuts (with Ctrl, Alt or Meta) stay the browser's.
   canvas.addEventListener("contextmenu", function (e) { e.preventDefault(); });
   var takenKeys = /^(Key[A-Z]|Digit[0-9]|Numpad[0-9]|Backspace|Enter|NumpadEnter|Escape|Space|Tab|Arrow\w+|Page\w+|Home|End)$/;
   window.addEventListener("keydown", function (e) {
-    if (!ended && takenKeys.test(e.code)) e.preventDefault();
+    if (ended || e.ctrlKey || e.altKey || e.metaKey) return;
+    if (takenKeys.test(e.code)) e.preventDefault();
   });
   canvas.addEventListener("mousedown", function () { canvas.focus(); });
   canvas.focus();
