@@ -46,7 +46,6 @@ const char* const kFlags[] = {
     "--disable-background-timer-throttling",
     "--disable-backgrounding-occluded-windows",
     "--disable-renderer-backgrounding",
-    "--kiosk",
     "--window-position=0,0",
     "--remote-debugging-pipe",
 };
@@ -63,7 +62,8 @@ Duration Left(Clock::time_point deadline) {
 
 }  // namespace
 
-Browser::Browser(const std::string& url, fs::path profile, Duration timeout) : profile_(std::move(profile)) {
+Browser::Browser(const std::string& url, int width, int height, fs::path profile, Duration timeout)
+    : profile_(std::move(profile)) {
   RequireTestDisplay();
   if (profile_.empty()) {
     std::string pattern = (fs::temp_directory_path() / "e2e-browser-XXXXXX").string();
@@ -78,7 +78,10 @@ Browser::Browser(const std::string& url, fs::path profile, Duration timeout) : p
 
   std::vector<std::string> args = {"chromium", "--user-data-dir=" + profile_.string()};
   args.insert(args.end(), std::begin(kFlags), std::end(kFlags));
-  args.push_back(url);
+  // An app window: the page alone, no tabs, bar or frame, so that the
+  // window's X window is the page's inside.
+  args.push_back("--window-size=" + std::to_string(width) + "," + std::to_string(height));
+  args.push_back("--app=" + url);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -120,6 +123,7 @@ Browser::Browser(const std::string& url, fs::path profile, Duration timeout) : p
       std::this_thread::sleep_for(kPollInterval);
     }
   }
+  target_ = target;
   session_ = Call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}}, false,
                   Left(deadline))["sessionId"];
   Call("Runtime.enable", json::object(), true, Left(deadline));
@@ -229,6 +233,14 @@ json Browser::Evaluate(std::string_view expression, Duration timeout) {
                        "\": " + exception.value("description", details.value("text", std::string())));
   }
   return result["result"].value("value", json());
+}
+
+void Browser::Resize(int width, int height) {
+  const json window = Call("Browser.getWindowForTarget", {{"targetId", target_}}, false);
+  Call("Browser.setWindowBounds",
+       {{"windowId", window["windowId"]},
+        {"bounds", {{"left", 0}, {"top", 0}, {"width", width}, {"height", height}}}},
+       false);
 }
 
 void Browser::Reload() {

@@ -21,14 +21,16 @@ using json = nlohmann::json;
 
 class Browser {
  public:
-  // Starts Debian's Chromium in kiosk mode on DISPLAY (after
-  // RequireTestDisplay), showing `url`, with software WebGL and nothing that
-  // reaches beyond this machine. `profile` is the browser's user data folder:
+  // Starts Debian's Chromium on DISPLAY (after RequireTestDisplay), showing
+  // `url` in an app window of the page alone (no tabs, bar or frame) whose
+  // inside is `width` x `height` at the screen's top left, with software
+  // WebGL and nothing that reaches beyond this machine. `profile` is the browser's user data folder:
   // empty for a fresh one that goes with the browser; a given one is kept, so
   // that a second browser started on it finds what a page stored in the
   // first (a later visit). Throws HarnessError when Chromium cannot start or
   // shows no page within `timeout`.
-  explicit Browser(const std::string& url, std::filesystem::path profile = {}, Duration timeout = 30s);
+  Browser(const std::string& url, int width, int height, std::filesystem::path profile = {},
+          Duration timeout = 30s);
   // Closes the browser (and kills what is left of its process group).
   ~Browser();
   Browser(const Browser&) = delete;
@@ -41,6 +43,8 @@ class Browser {
   // page's message when it throws, or when the page does not answer within
   // `timeout`.
   nlohmann::json Evaluate(std::string_view expression, Duration timeout = 30s);
+  // Gives the window a new inside size, as a player's resize does.
+  void Resize(int width, int height);
   // Loads the page again, as the player's reload does.
   void Reload();
   // What the page has written to its console so far, one line each
@@ -66,7 +70,7 @@ class Browser {
   int toBrowser_ = -1, fromBrowser_ = -1;
   std::string pending_;  // bytes read past the last whole message
   int nextId_ = 1;
-  std::string session_;
+  std::string target_, session_;
   std::vector<std::string> console_;
 };
 

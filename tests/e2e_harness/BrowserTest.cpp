@@ -31,6 +31,7 @@ g.fillRect(0, 0, 200, 100);
 window.seen = [];
 c.addEventListener("mousedown", e => seen.push("down " + e.button + " " + e.offsetX + " " + e.offsetY));
 addEventListener("keydown", e => seen.push("key " + e.key));
+addEventListener("contextmenu", e => e.preventDefault());
 sessionStorage.loads = Number(sessionStorage.loads || 0) + 1;
 console.log("loaded", Number(sessionStorage.loads));
 </script></body></html>
@@ -52,23 +53,31 @@ class BrowserTest : public ::testing::Test {
 TEST_F(BrowserTest, ShowsTheServedPageAtTheScreensCornerTakesRealInputAndReadsThePage) {
   e2e::StaticServer server(folder);
   e2e::XSession x;
-  e2e::Browser browser(server.Url());
+  e2e::Browser browser(server.Url(), 800, 600);
   // The browser shows about:blank first, ready too.
   e2e::WaitUntil("the page loaded", 30s, [&] {
     return browser.Evaluate("location.href + ' ' + document.readyState") == server.Url() + " complete";
   });
   EXPECT_EQ(browser.Evaluate("document.title"), e2e::json("ready"));
 
-  // Kiosk mode: the page's top-left corner at the screen's, nothing above.
+  // The page's top-left corner at the screen's, nothing above it; the
+  // window's X window is the page's inside, titled as the page.
   const e2e::WindowId root = x.Root();
   x.WaitForPixel(root, 5, 5, Rgb{255, 0, 0}, 0, 30s);
   x.WaitForPixel(root, 199, 99, Rgb{255, 0, 0}, 0, 5s);
   x.WaitForPixel(root, 200, 99, Rgb{0, 0, 255}, 0, 5s);
+  const e2e::WindowId window = x.WaitForWindow(e2e::WindowQuery::Exact("ready"), 10s);
+  EXPECT_EQ(x.Geometry(window), (e2e::Rect{0, 0, 800, 600}));
+  browser.Resize(300, 200);
+  e2e::WaitUntil("the window resized", 10s, [&] { return x.Geometry(window) == e2e::Rect{0, 0, 300, 200}; });
+  EXPECT_EQ(browser.Evaluate("innerWidth + 'x' + innerHeight"), e2e::json("300x200"));
 
   x.Click(root, 30, 40);
   x.Click(root, 31, 41, e2e::Button::Right);
   x.TapKey(XK_b);
-  e2e::WaitUntil("three inputs", 10s, [&] { return browser.Evaluate("seen.length") == 3; });
+  e2e::WaitUntil(
+      "three inputs", 10s, [&] { return browser.Evaluate("seen.length") == 3; },
+      [&] { return browser.Evaluate("seen.join(',')").dump(); });
   EXPECT_EQ(browser.Evaluate("seen.join(',')"), e2e::json("down 0 30 40,down 2 31 41,key b"));
 
   // A file with a Cyrillic name, fetched by the page.
