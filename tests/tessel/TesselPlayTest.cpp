@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <regex>
@@ -495,7 +496,7 @@ TEST(TesselPlay, EnterTakesTheNameWritesTheTableShowsItAndTheNextGameReadsTheFil
   EXPECT_EQ(g.app.ReadFile(kLeadersFile), tenth);
 }
 
-TEST(TesselEnd, WithoutADisplayOrALeadersFileTheProgramStopsAtOnceWithItsReason) {
+TEST(TesselEnd, WithoutADisplayOrALeadersFileOrWhenKilledTheProgramStopsAtOnce) {
   App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
   e2e::StartOptions options;
   options.env = {{"DISPLAY", ":4093"}, {"SDL_VIDEODRIVER", "x11"}};
@@ -503,9 +504,19 @@ TEST(TesselEnd, WithoutADisplayOrALeadersFileTheProgramStopsAtOnceWithItsReason)
   EXPECT_EQ(app.WaitForExit(10s), e2e::ExitStatus::Code(1));
   EXPECT_NE(app.Stderr().find("Tessel: cannot create the window"), std::string::npos) << app.Stderr();
 
+  // The system's request to end (kill, a logout) ends a running game at
+  // once, as it ends any program that does not catch it (Wine has signals of
+  // its own).
+  XSession x;
+  if (!e2e::UnderWine()) {
+    app.Start();
+    app.WaitForWindow(x, WindowQuery::Prefix(kTitle), 20s);
+    app.Kill(SIGTERM);
+    EXPECT_EQ(app.WaitForExit(5s), e2e::ExitStatus::Signal(SIGTERM));
+  }
+
   // Without its table the game shows the "Error" box, and once that is
   // dismissed it ends with the code as its exit status.
-  XSession x;
   app.RemoveFile(kLeadersFile);
   app.Start();
   const WindowId box = app.WaitForWindow(x, WindowQuery::Exact("Error"), 20s);
