@@ -187,8 +187,9 @@ TEST(Settings, ComeFromTheIniBesideTheProgramWithDefaultsAndTheDigitsOfEachValue
   EXPECT_EQ(loaded("[Options]\r\nFullScreen=yes\r\nWidth=\r\nHeight=1 024px\r\n"), "0 1024 32 0\n");
   // A value is cut to its first 2047 characters.
   EXPECT_EQ(loaded("[Options]\r\nWidth=" + std::string(2046, '0') + "800\r\n"), "8 480 32 0\n");
-  // A dot in a folder name does no harm while the program has an extension.
-  EXPECT_EQ(loaded("[Options]\r\nWidth=800\r\n", "my.games"), "800 480 32 0\n");
+  // A dot in a folder name does no harm while the program has an extension,
+  // nor does a long path (well within Windows' 260 characters).
+  EXPECT_EQ(loaded("[Options]\r\nWidth=800\r\n", "my.games" + std::string(72, '_')), "800 480 32 0\n");
   // Without one, the folder's dot decides: a.b\prog reads a.INI beside the
   // folder, not a.b\prog.INI.
   Probe bare("prog", "a.b");

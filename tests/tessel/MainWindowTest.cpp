@@ -109,9 +109,9 @@ TEST_F(WindowProc, KeysWaitForRestTypeOnlyDigitsAndCapitalCodesAndHeldEnterRunsT
 
   boardAtRest = true;
   Key('A');  // letters mean nothing while playing
-  score = 50;
+  score = 100;
   Key(VK_RETURN);
-  EXPECT_EQ(leaderPlace, 4);
+  EXPECT_EQ(leaderPlace, 4);  // a tie goes below the score already there
   // Lower-case codes are keypad keys: neither they nor the space type.
   for (WPARAM key : {WPARAM{'Z'}, WPARAM{'0'}, WPARAM{VK_SPACE}, WPARAM{0x61}, WPARAM{VK_BACK}, WPARAM{'9'}})
     Key(key);
@@ -123,7 +123,7 @@ TEST_F(WindowProc, KeysWaitForRestTypeOnlyDigitsAndCapitalCodesAndHeldEnterRunsT
   // the empty name and starts the next game.
   Key(VK_RETURN);
   EXPECT_EQ(testsupport::ReadBytes(kFile),
-            "300 ANNA\r\n200 BORIS\r\n100 VERA\r\n50 \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+            "300 ANNA\r\n200 BORIS\r\n100 VERA\r\n100 \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
   Key('X');  // the leaders screen still edits the name
   EXPECT_EQ(playerName, "X");
 

@@ -1,14 +1,18 @@
 // The kernel32 calls on files in a scratch folder: settings read as profile
-// strings, and Windows' refusal to change a read-only file.
+// strings, and Windows' refusal to change a read-only file or to write where
+// the host refuses it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Cp1251.h"
+#include "HostPath.h"
 #include "TestSupport.h"
 
 namespace {
@@ -97,6 +101,11 @@ TEST(Files, AReadOnlyFileIsNeitherReplacedNorWrittenNorDeleted) {
   fs::permissions(table, fs::perms::owner_write, fs::perm_options::add);
   EXPECT_TRUE(changes[0]());
   EXPECT_EQ(ReadBytes(table), "new");
+  // What a player who is not the superuser meets in a folder they may not
+  // write, or on a read-only disk: the codes of the "Runtime error" box.
+  EXPECT_EQ(std::vector({winlayer::ErrorFromErrno(EACCES, "/"), winlayer::ErrorFromErrno(EPERM, "/"),
+                         winlayer::ErrorFromErrno(EROFS, "/")}),
+            std::vector<unsigned long>({5, 5, 19}));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ TEST(KeyMap, KeysGiveWindowsMessagesCodesAndCharacters) {
       {"a Cyrillic layout: the key's place", SDL_SCANCODE_A, 0x0444, 0, true, WM_KEYDOWN, 'A', 'a'},
       {"an AZERTY layout: the letter typed", SDL_SCANCODE_Q, 'a', 0, true, WM_KEYDOWN, 'A', 'a'},
       {"Enter", SDL_SCANCODE_RETURN, SDLK_RETURN, 0, true, WM_KEYDOWN, VK_RETURN, 13},
+      {"the keypad's Enter", SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, 0, true, WM_KEYDOWN, VK_RETURN, 13},
       {"Backspace", SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE, 0, true, WM_KEYDOWN, VK_BACK, 8},
       {"Enter let go", SDL_SCANCODE_RETURN, SDLK_RETURN, 0, false, WM_KEYUP, VK_RETURN, kNone},
       {"Alt pressed", SDL_SCANCODE_LALT, SDLK_LALT, kAltDown, true, WM_SYSKEYDOWN, VK_MENU, kNone},
