@@ -364,22 +364,29 @@ TEST(GamePlay, FramesAreCountedClicksSelectAndSwapAnAltF4CloseLeavesTheWholeLogA
   auto waitForCorner = [&](int c, int r, Rgb colour) {
     x.WaitForPixel(w, corner(c, r).x, corner(c, r).y, colour, 4, 5s);
   };
+  // At rest every cell shows a resting tint and no run is left. A picture
+  // that holds still for a moment is not enough: on a loaded machine frames
+  // come slowly, and one may stand in the middle of a fall.
   auto readAtRest = [&] {
-    const e2e::Image image = x.WaitForStableImage(w, 300ms, 15s);
     Board board;
-    for (int c = 0; c < 8; ++c)
-      for (int r = 0; r < 8; ++r) {
-        board[c][r] = -1;
-        for (int k = 0; k < 6; ++k)
-          if (e2e::Near(image.At(corner(c, r).x, corner(c, r).y), LitTint(k), 4)) board[c][r] = k;
-      }
+    e2e::WaitUntil(
+        "the board at rest", 30s,
+        [&] {
+          const e2e::Image image = x.WaitForStableImage(w, 300ms, 15s);
+          for (int c = 0; c < 8; ++c)
+            for (int r = 0; r < 8; ++r) {
+              board[c][r] = -1;
+              for (int k = 0; k < 6; ++k)
+                if (e2e::Near(image.At(corner(c, r).x, corner(c, r).y), LitTint(k), 4)) board[c][r] = k;
+            }
+          return Describe(board).find('?') == std::string::npos && !HasRun(board);
+        },
+        [&] { return Describe(board); });
     return board;
   };
 
   x.MovePointer(w, 5, 5);
   const Board start = readAtRest();
-  ASSERT_EQ(Describe(start).find('?'), std::string::npos) << Describe(start);
-  ASSERT_FALSE(HasRun(start)) << Describe(start);
   // The game draws its own pointer: the system's is hidden over the window
   // and shows off it.
   EXPECT_FALSE(x.PointerShown());
@@ -421,8 +428,6 @@ TEST(GamePlay, FramesAreCountedClicksSelectAndSwapAnAltF4CloseLeavesTheWholeLogA
   ASSERT_TRUE(fruitful) << "no swap makes a run" << Describe(back);
   swapPair(*fruitful);
   const Board after = readAtRest();
-  EXPECT_EQ(Describe(after).find('?'), std::string::npos) << Describe(after);
-  EXPECT_FALSE(HasRun(after)) << Describe(after);
   EXPECT_NE(after, back) << Describe(after);
 
   // The game has no key routine: a key press changes nothing.
