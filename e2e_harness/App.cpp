@@ -1,5 +1,8 @@
 #include "App.h"
 
+#include "Browser.h"
+#include "StaticServer.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,6 +97,12 @@ std::optional<fs::path> WindowsBuild() {
   return WithoutTrailingSlash(build);
 }
 
+std::optional<fs::path> WebBuild() {
+  const char* build = std::getenv("E2E_WEB_BUILD");
+  if (build == nullptr || *build == '\0') return std::nullopt;
+  return WithoutTrailingSlash(build);
+}
+
 std::optional<std::string> WhyWineCannotRun() {
   static const std::optional<std::string> why = []() -> std::optional<std::string> {
     FILE* pipe = ::popen("wine --version 2>&1", "r");
@@ -135,13 +144,14 @@ class SkipWhereWineCannotRun : public ::testing::Environment {
 }  // namespace
 
 fs::path Dist(const fs::path& builtIn) {
-  const auto windows = WindowsBuild();
-  if (!windows) return builtIn;
+  const auto other = WindowsBuild() ? WindowsBuild() : WebBuild();
+  if (!other) return builtIn;
   const fs::path inside = WithoutTrailingSlash(builtIn).lexically_relative(E2E_NATIVE_BUILD_DIR);
   if (inside.empty() || *inside.begin() == "..") {
     throw HarnessError(builtIn.string() + " is not inside the Linux build " + E2E_NATIVE_BUILD_DIR);
   }
-  return *windows / inside;
+  if (!WindowsBuild() && !fs::is_directory(*other / inside)) return builtIn;
+  return *other / inside;
 }
 
 App::App(const fs::path& dist, std::string executable)
@@ -150,7 +160,8 @@ App::App(const fs::path& dist, std::string executable)
   if (!fs::is_directory(distFolder)) {
     throw HarnessError("no program folder " + distFolder.string() + " (has the program been built?)");
   }
-  if (!fs::exists(distFolder / executable_)) {
+  page_ = OnWeb() && fs::exists(distFolder / "index.html") && !fs::exists(distFolder / executable_);
+  if (!page_ && !fs::exists(distFolder / executable_)) {
     throw HarnessError("no " + executable_ + " in " + distFolder.string() + " (has the program been built?)");
   }
   fs::path base = fs::temp_directory_path() / ("e2e-" + distFolder.filename().string() + "-XXXXXX");
@@ -196,6 +207,14 @@ App::~App() {
 fs::path App::PathOf(std::string_view name) const { return folder_ / fs::path(std::string(name)); }
 
 void App::WriteFile(std::string_view name, std::string_view bytes) {
+  if (IsPage() && browser_) {
+    // Into the running page's folder, where the program reads its files.
+    json data = json::array();
+    for (const char c : bytes) data.push_back(static_cast<unsigned char>(c));
+    browser_->Evaluate("Module.FS.writeFile(" + json(PagePath(name)).dump() + ", new Uint8Array(" +
+                       data.dump() + "))");
+    return;
+  }
   fs::path path = PathOf(name);
   std::error_code ignored;
   fs::create_directories(path.parent_path(), ignored);
@@ -206,14 +225,19 @@ void App::WriteFile(std::string_view name, std::string_view bytes) {
 }
 
 std::string App::ReadFile(std::string_view name) const {
-  fs::path path = PathOf(name);
-  if (!fs::is_regular_file(path)) throw HarnessError("no file " + path.string());
-  return ReadIfPresent(path);
+  const auto bytes = Contents(name);
+  if (!bytes) throw HarnessError("no file " + PathOf(name).string());
+  return *bytes;
 }
 
-bool App::FileExists(std::string_view name) const { return fs::exists(PathOf(name)); }
+bool App::FileExists(std::string_view name) const { return Contents(name).has_value(); }
 
 void App::RemoveFile(std::string_view name) {
+  if (IsPage() && browser_) {
+    browser_->Evaluate("(p => Module.FS.analyzePath(p).exists && Module.FS.unlink(p))(" +
+                       json(PagePath(name)).dump() + ")");
+    return;
+  }
   std::error_code error;
   fs::remove(PathOf(name), error);
   if (error) throw HarnessError("cannot remove " + PathOf(name).string() + ": " + error.message());
@@ -222,6 +246,7 @@ void App::RemoveFile(std::string_view name) {
 void App::Start(const StartOptions& options) {
   RequireTestDisplay();
   if (Running()) throw HarnessError(Name() + " is already running");
+  if (IsPage()) return StartPage(options);
 
   const auto windows = WindowsBuild();
   // A restart under Wine gets a wineserver of its own, unless other programs
@@ -322,6 +347,14 @@ void App::Start(const StartOptions& options) {
 
 std::optional<ExitStatus> App::Ended() {
   if (pid_ <= 0 || status_) return status_;
+  if (IsPage()) {
+    if (!browser_) return status_;
+    // The page marks the program's end with #ended and its exit code.
+    const json code = browser_->Evaluate(
+        "(e => e ? Number(e.getAttribute('data-exit-code')) : null)(document.getElementById('ended'))");
+    if (code.is_number_integer()) status_ = ExitStatus::Code(code.get<int>());
+    return status_;
+  }
   int status = 0;
   pid_t result;
   do {
@@ -341,6 +374,17 @@ ExitStatus App::WaitForExit(Duration timeout) {
 
 void App::Kill(int signal) {
   if (pid_ <= 0) return;
+  if (IsPage()) {
+    // A page ends with its browser, as a player closes it.
+    try {
+      if (!Ended()) status_ = ExitStatus::Signal(signal);
+    } catch (const HarnessError&) {
+      status_ = ExitStatus::Signal(signal);  // the browser is gone already
+    }
+    browser_.reset();
+    server_.reset();
+    return;
+  }
   // The group too: a runner or a helper the program started goes with it.
   ::kill(-pid_, signal);
   if (!Ended()) ::kill(pid_, signal);
@@ -352,14 +396,25 @@ void App::Kill(int signal) {
   }
 }
 
-std::string App::Stdout() const { return ReadIfPresent(scratch_ / "stdout.txt"); }
+std::string App::Stdout() const {
+  if (IsPage()) {
+    std::string text;
+    if (browser_) {
+      for (const std::string& line : browser_->Console()) text += line + "\n";
+    }
+    return text;
+  }
+  return ReadIfPresent(scratch_ / "stdout.txt");
+}
 
-std::string App::Stderr() const { return ReadIfPresent(scratch_ / "stderr.txt"); }
+// A page writes both outputs to its console: the same lines.
+std::string App::Stderr() const { return IsPage() ? Stdout() : ReadIfPresent(scratch_ / "stderr.txt"); }
 
 std::vector<std::string> App::MessageBoxTexts(std::string_view caption) const {
   std::vector<std::string> texts;
   std::istringstream lines(Stderr());
-  const std::string layerPrefix = std::string(caption) + ": ";
+  // A page's console says "message box: <caption>: <text>".
+  const std::string layerPrefix = (IsPage() ? "message box: " : "") + std::string(caption) + ": ";
   const std::string wineTrace = ":trace:msgbox:MSGBOX_OnInit L\"";
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with(layerPrefix)) {
@@ -386,6 +441,7 @@ std::vector<std::string> App::MessageBoxTexts(std::string_view caption) const {
 }
 
 std::string App::Name() const {
+  if (IsPage()) return "the page of " + executable_;
   return pid_ > 0 ? executable_ + " (pid " + std::to_string(pid_) + ")" : executable_;
 }
 
@@ -415,15 +471,73 @@ WindowId App::WaitForWindow(XSession& x, const WindowQuery& query, Duration time
   WaitUntil(
       query.Describe(), timeout, [&] { return (found = x.FindWindow(query)).has_value(); },
       [&] { return x.DescribeWindows(); });
+  if (IsPage()) {
+    // The program has made its window: the canvas has the size of the
+    // window's inside, and the browser's window is made to fit it.
+    const json size =
+        browser_->Evaluate("(c => [c.clientWidth, c.clientHeight])(document.getElementById('canvas'))");
+    const int width = size.at(0).get<int>(), height = size.at(1).get<int>();
+    browser_->Resize(width, height);
+    WaitUntil(
+        "the browser's window to fit the canvas of " + std::to_string(width) + "x" + std::to_string(height),
+        timeout,
+        [&] {
+          return x.Geometry(*found) == Rect{0, 0, width, height};
+        },
+        [&] {
+          std::ostringstream seen;
+          seen << x.Geometry(*found);
+          return seen.str();
+        });
+  }
   return *found;
 }
 
 void App::WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout) {
-  fs::path path = PathOf(name);
   WaitUntil(
-      "file " + path.string() + " to contain " + Printable(text), timeout,
-      [&] { return ReadIfPresent(path).find(text) != std::string::npos; },
-      [&] { return fs::exists(path) ? Printable(ReadIfPresent(path)) : std::string("no file"); });
+      "file " + PathOf(name).string() + " to contain " + Printable(text), timeout,
+      [&] { return Contents(name).value_or("").find(text) != std::string::npos; },
+      [&] {
+        const auto bytes = Contents(name);
+        return bytes ? Printable(*bytes) : std::string("no file");
+      });
+}
+
+// The program's folder in the page is /<folder name>.
+std::string App::PagePath(std::string_view name) const {
+  return "/" + folder_.filename().string() + "/" + std::string(name);
+}
+
+std::optional<std::string> App::Contents(std::string_view name) const {
+  if (!IsPage() || !browser_) {
+    const fs::path path = PathOf(name);
+    if (!fs::is_regular_file(path)) return std::nullopt;
+    return ReadIfPresent(path);
+  }
+  const std::string path = PagePath(name);
+  const json bytes = browser_->Evaluate(
+      "(p => Module.FS.analyzePath(p).exists ? Array.from(Module.FS.readFile(p)) : null)(" +
+      json(path).dump() + ")");
+  if (bytes.is_null()) return std::nullopt;
+  std::string text;
+  for (const json& b : bytes) text += static_cast<char>(b.get<int>());
+  return text;
+}
+
+void App::StartPage(const StartOptions& options) {
+  if (!options.args.empty() || !options.env.empty() || options.runner) {
+    throw HarnessError("a page takes no arguments, environment or runner");
+  }
+  if (browser_) {
+    // Again, as the page's offer to start again does.
+    browser_->Reload();
+  } else {
+    server_ = std::make_unique<StaticServer>(folder_);
+    // The profile in the scratch directory: a restart is a later visit.
+    browser_ = std::make_unique<Browser>(server_->Url("index.html"), 1024, 768, scratch_ / "browser-profile");
+  }
+  pid_ = browser_->Pid();
+  status_.reset();
 }
 
 }  // namespace e2e

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -45,6 +46,13 @@ struct StartOptions {
 // there, under Wine, in the private Wine prefix "wine-prefix" inside it.
 std::optional<std::filesystem::path> WindowsBuild();
 inline bool UnderWine() { return WindowsBuild().has_value(); }
+// The web build's folder (build-web) when the environment variable
+// E2E_WEB_BUILD names it: a program folder the web build has is then a page,
+// served from the scratch copy of the folder by a StaticServer and shown by
+// a Browser, its app window sized to the page's canvas, so that the window
+// the tests see is the program's inside as in the other builds.
+std::optional<std::filesystem::path> WebBuild();
+inline bool OnWeb() { return WebBuild().has_value(); }
 // Why Wine cannot run on this machine (what `wine --version` said: a kernel
 // without 32-bit support refuses Wine's loader), or nothing when it can.
 // Asked once per process. Under Wine a test program that links the harness
@@ -58,8 +66,13 @@ inline constexpr int kSkippedExitCode = 77;
 // The folder to test: `builtIn`, a path inside the Linux build that the
 // build gives the test (such as build/dist/Tessel), or, when the Windows
 // build is tested, the same path inside that build. Throws HarnessError
-// for a path outside the Linux build then.
+// for a path outside the Linux build then. On the web build, the same path
+// inside it where it has one, else `builtIn`: the tests' own probe programs
+// have no page and run as Linux programs.
 std::filesystem::path Dist(const std::filesystem::path& builtIn);
+
+class StaticServer;
+class Browser;
 
 class App {
  public:
@@ -74,7 +87,7 @@ class App {
   // the test has failed or is leaving by an exception; then its path is
   // printed, and after a failure the screen is saved there as
   // failure-screen.png.
-  ~App();
+  ~App();  // out of line: the page's server and browser are incomplete here
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
@@ -129,7 +142,17 @@ class App {
   void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
 
  private:
+  bool IsPage() const { return page_; }
+  void StartPage(const StartOptions& options);
+  // A file of the program's folder as the program sees it: in the page's
+  // file system while the page is there, else on disk. Nothing when missing.
+  std::optional<std::string> Contents(std::string_view name) const;
+  std::string PagePath(std::string_view name) const;
+
   std::filesystem::path scratch_, folder_;
+  bool page_ = false;  // the folder is a page of the web build
+  std::unique_ptr<StaticServer> server_;
+  std::unique_ptr<Browser> browser_;
   std::string executable_;
   pid_t pid_ = -1;
   std::optional<ExitStatus> status_;

@@ -65,6 +65,8 @@ Duration Left(Clock::time_point deadline) {
 Browser::Browser(const std::string& url, int width, int height, fs::path profile, Duration timeout)
     : profile_(std::move(profile)) {
   RequireTestDisplay();
+  // A browser that has gone makes a write to its pipe fail, not end the test.
+  std::signal(SIGPIPE, SIG_IGN);
   if (profile_.empty()) {
     std::string pattern = (fs::temp_directory_path() / "e2e-browser-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw HarnessError("cannot make a browser profile folder");
@@ -177,8 +179,14 @@ json Browser::Call(const std::string& method, const json& params, bool session, 
     throw WaitTimeout("chromium did not answer " + method + " within " + Seconds(timeout) +
                       "; it said: " + Log());
   }
-  if (answer.contains("error"))
-    throw HarnessError("chromium refused " + method + ": " + answer["error"].dump());
+  if (answer.contains("error")) {
+    // What the page said last tells why a page is gone.
+    std::string last;
+    for (size_t i = console_.size() > 4 ? console_.size() - 4 : 0; i < console_.size(); ++i)
+      last += console_[i] + " | ";
+    throw HarnessError("chromium refused " + method + ": " + answer["error"].dump() +
+                       "; the page's last lines: " + last);
+  }
   return answer["result"];
 }
 
@@ -215,6 +223,10 @@ void Browser::Keep(const json& event) {
       }
     }
     console_.push_back(line);
+  } else if (event["method"] == "Inspector.targetCrashed") {
+    console_.push_back("the page has crashed");
+  } else if (event["method"] == "Target.detachedFromTarget") {
+    console_.push_back("the page has gone");
   } else if (event["method"] == "Runtime.exceptionThrown") {
     const json& details = event["params"]["exceptionDetails"];
     const json& exception = details.value("exception", json::object());

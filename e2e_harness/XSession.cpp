@@ -179,8 +179,25 @@ std::vector<WindowId> XSession::TitledWindows() {
   return found;
 }
 
+namespace {
+
+// A page keeps a caption's runs of spaces as no-break spaces (a browser
+// collapses a title's spaces); on the web build they are the caption's
+// spaces.
+std::string AsCaption(std::string title) {
+  static const bool onWeb = [] {
+    const char* web = std::getenv("E2E_WEB_BUILD");
+    return web != nullptr && *web != '\0';
+  }();
+  if (!onWeb) return title;
+  for (size_t at; (at = title.find("\xC2\xA0")) != std::string::npos;) title.replace(at, 2, " ");
+  return title;
+}
+
+}  // namespace
+
 std::string XSession::Title(WindowId w) {
-  if (auto name = Property(w, "_NET_WM_NAME", nullptr)) return *name;
+  if (auto name = Property(w, "_NET_WM_NAME", nullptr)) return AsCaption(*name);
   XTextProperty text{};
   ErrorTrap trap(display_);
   Status ok = XGetWMName(display_, w, &text);
@@ -197,7 +214,7 @@ std::string XSession::Title(WindowId w) {
     title.assign(reinterpret_cast<char*>(text.value), text.nitems);
   }
   XFree(text.value);
-  return title;
+  return AsCaption(title);
 }
 
 long XSession::Pid(WindowId w) {
