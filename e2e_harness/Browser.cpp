@@ -111,9 +111,13 @@ Browser::Browser(const std::string& url, int width, int height, fs::path profile
   fromBrowser_ = out[0];
   if (pid_ < 0) throw HarnessError(std::string("cannot start chromium: ") + std::strerror(errno));
 
+  Attach(Scaled(timeout));
+}
+
+void Browser::Attach(Duration timeout) {
   // The page's target, once it is there, and a session attached to it that
   // reports the page's console.
-  const auto deadline = Clock::now() + Scaled(timeout);
+  const auto deadline = Clock::now() + timeout;
   std::string target;
   while (target.empty()) {
     const json targets = Call("Target.getTargets", json::object(), false, Left(deadline));
@@ -159,6 +163,9 @@ Browser::~Browser() {
 std::string Browser::Log() const { return Printable(Tail(profile_ / "browser-stderr.txt", 2000), 2000); }
 
 json Browser::Call(const std::string& method, const json& params, bool session, Duration timeout) {
+  // A page whose session has gone (a reload may move it to another
+  // process) is attached again.
+  if (session && session_.empty()) Attach(timeout);
   const int id = nextId_++;
   json message = {{"id", id}, {"method", method}, {"params", params}};
   if (session) message["sessionId"] = session_;
@@ -178,6 +185,20 @@ json Browser::Call(const std::string& method, const json& params, bool session, 
       })) {
     throw WaitTimeout("chromium did not answer " + method + " within " + Seconds(timeout) +
                       "; it said: " + Log());
+  }
+  // The page moved on before its session's end reached us: once more, on a
+  // session of the page as it is now.
+  if (session && !reattaching_ && answer.contains("error") && answer["error"].value("code", 0) == -32001) {
+    session_.clear();
+    reattaching_ = true;
+    try {
+      json result = Call(method, params, session, timeout);
+      reattaching_ = false;
+      return result;
+    } catch (...) {
+      reattaching_ = false;
+      throw;
+    }
   }
   if (answer.contains("error")) {
     // What the page said last tells why a page is gone.
@@ -226,7 +247,7 @@ void Browser::Keep(const json& event) {
   } else if (event["method"] == "Inspector.targetCrashed") {
     console_.push_back("the page has crashed");
   } else if (event["method"] == "Target.detachedFromTarget") {
-    console_.push_back("the page has gone");
+    if (event["params"].value("sessionId", "") == session_) session_.clear();
   } else if (event["method"] == "Runtime.exceptionThrown") {
     const json& details = event["params"]["exceptionDetails"];
     const json& exception = details.value("exception", json::object());
@@ -257,10 +278,18 @@ void Browser::Resize(int width, int height) {
 
 void Browser::Reload() {
   Call("Page.reload", json::object());
-  // The new document's load, not the old one's.
-  if (!Pump(Scaled(30s), [](const json& m) { return m.value("method", "") == "Page.loadEventFired"; })) {
-    throw WaitTimeout("the page did not load again within " + Seconds(Scaled(30s)));
-  }
+  // The new document's load, or the session's end when the page moves to
+  // another process; then the new document, complete.
+  const std::string session = session_;
+  Pump(Scaled(30s), [&](const json& m) {
+    const std::string method = m.value("method", "");
+    if (method == "Target.detachedFromTarget" && m["params"].value("sessionId", "") == session) {
+      session_.clear();
+      return true;
+    }
+    return method == "Page.loadEventFired";
+  });
+  WaitUntil("the page to load again", 30s, [&] { return Evaluate("document.readyState") == "complete"; });
 }
 
 std::vector<std::string> Browser::Console() {

@@ -63,6 +63,8 @@ class Browser {
   // message or `timeout` passes (then returns false); events are kept.
   bool Pump(Duration timeout, const std::function<bool(const nlohmann::json&)>& until);
   void Keep(const nlohmann::json& event);
+  // Finds the page and attaches a session to it (session_).
+  void Attach(Duration timeout);
 
   std::filesystem::path profile_;
   bool ownProfile_ = false;
@@ -71,6 +73,7 @@ class Browser {
   std::string pending_;  // bytes read past the last whole message
   int nextId_ = 1;
   std::string target_, session_;
+  bool reattaching_ = false;  // a call is being made again on a new session
   std::vector<std::string> console_;
 };
 
