@@ -19,15 +19,7 @@ file(GLOB files RELATIVE ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR}
 list(SORT files)
 file(REMOVE ${OUTPUT})
 file(ARCHIVE_CREATE OUTPUT ${OUTPUT} PATHS ${files} FORMAT zip MTIME "${mtime}")
-# CMake's archive writer records more of the builder's files than asked:
-# their access and change times beside the modification time in each
-# entry's "UT" extra field (13 bytes long, flags 7, three 4-byte times),
-# and the builder's user and group in its "ux" field. The times become the
-# one given, and the owner root, as in the other packages; no checksum or
-# size covers them.
-execute_process(
-  COMMAND perl -0777 -pi -e "s/UT\\x0d\\x00\\x07(.{4}).{8}/UT\\x0d\\x00\\x07$1$1$1/gs; s/ux\\x0b\\x00\\x01\\x04.{4}\\x04.{4}/ux\\x0b\\x00\\x01\\x04\\0\\0\\0\\0\\x04\\0\\0\\0\\0/gs" "${OUTPUT}"
-  RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "cannot settle the times and owners in ${OUTPUT}")
-endif()
+# The builder's user and group, and the access and change times CMake's
+# archive writer adds, become root's and the one time given.
+include(${CMAKE_CURRENT_LIST_DIR}/ZipEntries.cmake)
+settle_zip_entries(${OUTPUT} TIMES)
