@@ -1,5 +1,7 @@
 #include "XSession.h"
 
+#include "App.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -185,11 +187,7 @@ namespace {
 // collapses a title's spaces); on the web build they are the caption's
 // spaces.
 std::string AsCaption(std::string title) {
-  static const bool onWeb = [] {
-    const char* web = std::getenv("E2E_WEB_BUILD");
-    return web != nullptr && *web != '\0';
-  }();
-  if (!onWeb) return title;
+  if (!OnWeb()) return title;
   for (size_t at; (at = title.find("\xC2\xA0")) != std::string::npos;) title.replace(at, 2, " ");
   return title;
 }
