@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <fstream>
 #include <thread>
 
@@ -170,6 +171,7 @@ json Browser::Call(const std::string& method, const json& params, bool session, 
   json message = {{"id", id}, {"method", method}, {"params", params}};
   if (session) message["sessionId"] = session_;
   std::string bytes = message.dump();
+  if (std::getenv("E2E_CDP_TRACE")) std::fprintf(stderr, "cdp> %s\n", bytes.substr(0, 300).c_str());
   bytes.push_back('\0');
   for (std::string_view left = bytes; !left.empty();) {
     const ssize_t n = ::write(toBrowser_, left.data(), left.size());
@@ -218,6 +220,7 @@ bool Browser::Pump(Duration timeout, const std::function<bool(const json&)>& unt
       json message = json::parse(pending_.substr(0, end), nullptr, false);
       pending_.erase(0, end + 1);
       if (message.is_discarded()) continue;
+      if (std::getenv("E2E_CDP_TRACE")) std::fprintf(stderr, "cdp< %s\n", message.dump().substr(0, 300).c_str());
       if (until(message)) return true;
       if (message.contains("method")) Keep(message);
     }
