@@ -204,6 +204,11 @@ App::~App() {
   if (error) std::cerr << "e2e: cannot remove " << scratch_.string() << ": " << error.message() << "\n";
 }
 
+// A page's change to its folder is in the browser's storage (where the
+// page keeps the folder) before the harness goes on: the promise of the
+// file system's sync, which a folder in memory alone settles at once.
+const char* const kStored = "new Promise(done => Module.FS.syncfs(false, done))";
+
 fs::path App::PathOf(std::string_view name) const { return folder_ / fs::path(std::string(name)); }
 
 void App::WriteFile(std::string_view name, std::string_view bytes) {
@@ -212,7 +217,7 @@ void App::WriteFile(std::string_view name, std::string_view bytes) {
     json data = json::array();
     for (const char c : bytes) data.push_back(static_cast<unsigned char>(c));
     browser_->Evaluate("Module.FS.writeFile(" + json(PagePath(name)).dump() + ", new Uint8Array(" +
-                       data.dump() + "))");
+                       data.dump() + ")); " + kStored);
     return;
   }
   fs::path path = PathOf(name);
@@ -235,7 +240,7 @@ bool App::FileExists(std::string_view name) const { return Contents(name).has_va
 void App::RemoveFile(std::string_view name) {
   if (IsPage() && browser_) {
     browser_->Evaluate("(p => Module.FS.analyzePath(p).exists && Module.FS.unlink(p))(" +
-                       json(PagePath(name)).dump() + ")");
+                       json(PagePath(name)).dump() + "); " + kStored);
     return;
   }
   std::error_code error;
@@ -245,8 +250,10 @@ void App::RemoveFile(std::string_view name) {
 
 void App::Start(const StartOptions& options) {
   RequireTestDisplay();
-  if (Running()) throw HarnessError(Name() + " is already running");
+  // A page may be loaded again while its program runs, as a player's
+  // reload does; a program starts once at a time.
   if (IsPage()) return StartPage(options);
+  if (Running()) throw HarnessError(Name() + " is already running");
 
   const auto windows = WindowsBuild();
   // A restart under Wine gets a wineserver of its own, unless other programs
@@ -529,7 +536,7 @@ void App::StartPage(const StartOptions& options) {
     throw HarnessError("a page takes no arguments, environment or runner");
   }
   if (browser_) {
-    // Again, as the page's offer to start again does.
+    // Again, as the player's reload or the page's offer to start again does.
     browser_->Reload();
   } else {
     server_ = std::make_unique<StaticServer>(folder_);

@@ -108,7 +108,8 @@ class App {
   // Starts the program in the copy, in a process group of its own, with its
   // standard output and error appended to stdout.txt and stderr.txt in the
   // scratch directory and standard input from /dev/null. May be called
-  // again once the program has ended (a restart on the same files). Throws
+  // again once the program has ended (a restart on the same files), and a
+  // page also while it runs (a reload). Throws
   // HarnessError when the test display is not ours or the start fails.
   void Start(const StartOptions& options = {});
 
@@ -140,6 +141,10 @@ class App {
   // a runner the window's pid may differ from Pid()).
   WindowId WaitForWindow(XSession& x, const WindowQuery& query, Duration timeout);
   void WaitForFileContaining(std::string_view name, std::string_view text, Duration timeout);
+  // The browser that shows the page, once a page of the web build has been
+  // started; nothing for a program. For what only a page has: its links,
+  // its offers, touches and downloads.
+  Browser* Page() const { return IsPage() ? browser_.get() : nullptr; }
 
  private:
   bool IsPage() const { return page_; }

@@ -220,7 +220,8 @@ bool Browser::Pump(Duration timeout, const std::function<bool(const json&)>& unt
       json message = json::parse(pending_.substr(0, end), nullptr, false);
       pending_.erase(0, end + 1);
       if (message.is_discarded()) continue;
-      if (std::getenv("E2E_CDP_TRACE")) std::fprintf(stderr, "cdp< %s\n", message.dump().substr(0, 300).c_str());
+      if (std::getenv("E2E_CDP_TRACE"))
+        std::fprintf(stderr, "cdp< %s\n", message.dump().substr(0, 300).c_str());
       if (until(message)) return true;
       if (message.contains("method")) Keep(message);
     }
@@ -293,6 +294,26 @@ void Browser::Reload() {
     return method == "Page.loadEventFired";
   });
   WaitUntil("the page to load again", 30s, [&] { return Evaluate("document.readyState") == "complete"; });
+}
+
+void Browser::Touch(const std::string& type, int x, int y) {
+  json points = json::array();
+  if (type != "touchEnd") points.push_back({{"x", x}, {"y", y}, {"id", 1}});
+  Call("Input.dispatchTouchEvent", {{"type", type}, {"touchPoints", points}});
+}
+
+void Browser::AllowDownloads(const fs::path& folder) {
+  fs::create_directories(folder);
+  Call("Browser.setDownloadBehavior", {{"behavior", "allow"}, {"downloadPath", folder.string()}}, false);
+}
+
+Rect Browser::ElementBox(const std::string& selector) {
+  const json box = Evaluate(
+      "(e => e && (r => [r.left, r.top, r.width, r.height].map(Math.round))"
+      "(e.getBoundingClientRect()))(document.querySelector(" +
+      json(selector).dump() + "))");
+  if (!box.is_array()) throw HarnessError("the page has no " + selector);
+  return {box[0].get<int>(), box[1].get<int>(), box[2].get<int>(), box[3].get<int>()};
 }
 
 std::vector<std::string> Browser::Console() {

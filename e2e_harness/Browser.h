@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Image.h"
 #include "Wait.h"
 
 namespace e2e {
@@ -47,6 +48,14 @@ class Browser {
   void Resize(int width, int height);
   // Loads the page again, as the player's reload does.
   void Reload();
+  // A touch of one finger at (x, y) in the page: "touchStart", then
+  // "touchEnd" (at the same place), as a touch screen gives them.
+  void Touch(const std::string& type, int x, int y);
+  // Downloads go into `folder` without asking.
+  void AllowDownloads(const std::filesystem::path& folder);
+  // The page's bounding box of the first element `selector` matches, in
+  // the window's pixels; throws HarnessError when none does.
+  Rect ElementBox(const std::string& selector);
   // What the page has written to its console so far, one line each
   // ("text1 text2"; uncaught exceptions as "uncaught: <description>").
   std::vector<std::string> Console();

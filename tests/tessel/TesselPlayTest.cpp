@@ -13,11 +13,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <regex>
 #include <sstream>
 #include <string>
 
 #include "App.h"
+#include "Browser.h"
 #include "Cp1251.h"
 #include "TestSupport.h"
 // Last: its macros clash with names in the headers above.
@@ -244,12 +247,12 @@ struct Game {
   Screen s;
   std::chrono::steady_clock::time_point firstTick;  // when the first picture showed
 
-  // Starts the game on `leaders`; `options` may change its locale, and
-  // then the caption's Cyrillic.
-  void Start(const std::string& leaders, const e2e::StartOptions& options = {},
+  // Starts the game on `leaders` (on the table it has, when none); `options`
+  // may change its locale, and then the caption's Cyrillic.
+  void Start(const std::optional<std::string>& leaders, const e2e::StartOptions& options = {},
              const WindowQuery& title = WindowQuery::Prefix(kTitle)) {
     ScreenFont();  // before the game, which then has the display to itself
-    app.WriteFile(kLeadersFile, leaders);
+    if (leaders) app.WriteFile(kLeadersFile, *leaders);
     app.Start(options);
     w = app.WaitForWindow(x, title, 20s);
     x.Activate(w);
@@ -548,6 +551,135 @@ TEST(TesselEnd, WithoutADisplayOrALeadersFileOrWhenKilledTheProgramStopsAtOnce) 
   x.Activate(box);
   x.TapKey(XK_Escape);
   EXPECT_EQ(app.WaitForExit(5s), e2e::ExitStatus::Code(2));
+}
+
+// ------------------------------------------------------------------ page
+
+// What only Tessel's page has: the table kept by the browser between
+// visits, the player's copy of it, the offer of the shipped one, and a
+// canvas shown smaller than the program draws it, with touches for clicks.
+
+// Gives the page's window the inside size `width` by `height` and returns
+// the canvas as the page then shows it: at its own size when that fits,
+// else smaller with its proportions kept.
+Rect ShowInWindow(Game& g, int width, int height) {
+  e2e::Browser& page = *g.app.Page();
+  page.Resize(width, height);
+  Rect canvas;
+  g.app.WaitUntil(
+      "the canvas to fit a window of " + std::to_string(width) + "x" + std::to_string(height), 10s,
+      [&] {
+        canvas = page.ElementBox("#canvas");
+        const bool fits = canvas.width <= width && canvas.height <= height;
+        const bool whole = canvas.width == g.s.width && canvas.height == g.s.height;
+        const bool proportional =
+            std::abs(canvas.width * g.s.height - canvas.height * g.s.width) <= g.s.height;
+        return g.x.Geometry(g.w).width == width && fits && proportional && (whole || width < g.s.width);
+      },
+      [&] {
+        std::ostringstream seen;
+        seen << canvas;
+        return seen.str();
+      });
+  return canvas;
+}
+
+TEST(TesselPage, ANameSavedIsOnTheLeadersScreenOfTheNextVisitAndThePlayerCanDownloadTheTable) {
+  Game g;
+  g.Start(kLowTable);
+  const Screen& s = g.s;
+  g.WaitForRest();
+  g.x.TapKey(XK_Return);
+  g.WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
+  g.x.Type("web");
+  g.x.TapKey(XK_Return);
+  g.app.WaitForFileContaining(kLeadersFile, " WEB\r\n", 10s);
+
+  // The next visit reads the table the browser kept, not the served one.
+  g.Start(std::nullopt);
+  std::string table = g.app.ReadFile(kLeadersFile);
+  ASSERT_NE(table.find(" WEB\r\n"), std::string::npos) << e2e::Printable(table);
+  g.WaitForRest();
+  g.x.TapKey(XK_Return);
+  g.WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
+  g.x.Type("b");
+  g.x.TapKey(XK_Return);
+  g.app.WaitForFileContaining(kLeadersFile, " B\r\n", 10s);
+  table = g.app.ReadFile(kLeadersFile);
+  const int slot =
+      static_cast<int>(std::count(table.begin(), table.begin() + table.find(" WEB\r\n"), '\n')) + 1;
+  Image leaders = g.WaitForText("the leaders screen", 30, s.height - 50, kWhite);
+  ExpectText(leaders, s, 20, s.height - 100 - 20 * slot, kLeaderYellow, "   WEB");
+
+  // The page's link saves the table as it now is, under its own name.
+  e2e::Browser& page = *g.app.Page();
+  const std::filesystem::path downloads = g.app.ScratchDir() / "downloads";
+  page.AllowDownloads(downloads);
+  const Rect links = page.ElementBox("#page-links");
+  page.Resize(s.width, s.height + links.height);
+  const Rect link = page.ElementBox("#page-links a");
+  g.x.Click(g.w, link.x + link.width / 2, link.y + link.height / 2);
+  const std::filesystem::path saved = downloads / testsupport::Utf8Name(kLeadersFile);
+  g.app.WaitUntil("the table downloaded", 10s,
+                  [&] { return std::filesystem::exists(saved) && testsupport::ReadBytes(saved) == table; });
+}
+
+TEST(TesselPage, AKeptTableThatCannotBeReadEndsTheGameWithTheRuntimeErrorAndThePageOffersTheShippedOne) {
+  Game g;
+  g.Start(kHighTable);  // served, and so kept, on the first visit
+  g.app.WriteFile(kLeadersFile, "no scores here\r\n");
+  g.app.Start();
+  EXPECT_EQ(g.app.WaitForExit(20s), e2e::ExitStatus::Code(106));
+  const auto texts = g.app.MessageBoxTexts("Error");
+  EXPECT_TRUE(texts.size() == 1 && std::regex_match(texts[0], std::regex("Runtime error 106 at [0-9A-F]{8}")))
+      << g.app.Stderr();
+  // Nothing is put back until the player asks.
+  EXPECT_EQ(g.app.ReadFile(kLeadersFile), "no scores here\r\n");
+  e2e::Browser& page = *g.app.Page();
+  const Rect offer = page.ElementBox("#restore");
+  g.x.Click(g.w, offer.x + offer.width / 2, offer.y + offer.height / 2);
+  // The page starts again on the table it was served.
+  e2e::WaitUntil("the game to start again", 20s, [&] {
+    try {
+      return page.Evaluate("!document.getElementById('ended') && document.title.startsWith('Gemora')") ==
+             true;
+    } catch (const e2e::HarnessError&) {
+      return false;  // between the two documents
+    }
+  });
+  EXPECT_EQ(g.app.ReadFile(kLeadersFile), kHighTable);
+}
+
+TEST(TesselPage, InASmallerWindowTheBoardIsShownSmallerAndClicksAndTouchesFindTheirCells) {
+  Game g;
+  g.Start(kHighTable);
+  const Screen& s = g.s;
+  const Board b = g.WaitForRest();
+  e2e::Browser& page = *g.app.Page();
+
+  // A long press is the right button: the board turns.
+  page.Touch("touchStart", s.width / 2, s.height / 2);
+  std::this_thread::sleep_for(800ms);
+  page.Touch("touchEnd", s.width / 2, s.height / 2);
+  const Board turned = Rotated(b);
+  g.WaitForScreen("the board to turn", [&](const Image& image) { return ReadBoard(image, s) == turned; });
+
+  // In a window of half the size a click on a cell chooses it, and a tap
+  // on it takes the choice back; nothing else on the board changes.
+  Rect shown = ShowInWindow(g, s.width / 2, s.height / 2);
+  EXPECT_LT(shown.width, s.width);
+  auto scaled = [&](int i) { return s.Centre(i) * shown.width / s.width; };
+  g.x.Click(g.w, scaled(2), scaled(3));
+  ShowInWindow(g, s.width, s.height);
+  g.WaitForScreen("the clicked cell outlined",
+                  [&](const Image& image) { return OutlinePixels(image, s, 2, 3) > 0; });
+  shown = ShowInWindow(g, s.width / 2, s.height / 2);
+  page.Touch("touchStart", scaled(2), scaled(3));
+  page.Touch("touchEnd", scaled(2), scaled(3));
+  ShowInWindow(g, s.width, s.height);
+  const Image after = g.WaitForScreen("the tapped cell's outline gone",
+                                      [&](const Image& image) { return OutlinePixels(image, s, 2, 3) == 0; });
+  EXPECT_EQ(ReadBoard(after, s), turned);
 }
 
 }  // namespace

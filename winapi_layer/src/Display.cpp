@@ -59,6 +59,13 @@ LONG ChangeMode(DEVMODEA* mode) {
   }
   if (!winlayer::StartVideo()) return DISP_CHANGE_FAILED;
   std::vector<HostMode> modes = HostModes();
+  if (!winlayer::HostChangesModes()) {
+    if (auto offered = winlayer::OfferedPageMode(static_cast<int>(mode->dmPelsWidth),
+                                                 static_cast<int>(mode->dmPelsHeight),
+                                                 static_cast<int>(mode->dmBitsPerPel))) {
+      modes = {*offered};
+    }
+  }
   auto found = winlayer::FindMode(modes, static_cast<int>(mode->dmPelsWidth),
                                   static_cast<int>(mode->dmPelsHeight), static_cast<int>(mode->dmBitsPerPel));
   if (!found) return DISP_CHANGE_BADMODE;
@@ -80,6 +87,12 @@ void UpdateFullscreen(WindowRecord& w) {
   if (!w.alive || w.sdl == nullptr) return;
   bool covers = activeMode && w.visible && !Framed(w.style) && w.x == 0 && w.y == 0 &&
                 w.width == activeMode->width && w.height == activeMode->height;
+  if (!HostChangesModes()) {
+    // The window keeps its size; the page scales its picture to the screen.
+    if (covers != w.fullscreen) ShowFullScreenInPage(covers);
+    w.fullscreen = covers;
+    return;
+  }
   if (covers) {
     if (w.fullscreen && w.fullscreenWidth == activeMode->width && w.fullscreenHeight == activeMode->height &&
         w.fullscreenFormat == activeMode->format) {

@@ -18,4 +18,26 @@ std::optional<size_t> FindMode(const std::vector<HostMode>& modes, int width, in
   return std::nullopt;
 }
 
+std::optional<HostMode> OfferedPageMode(int width, int height, int bitsPerPixel) {
+  if (width <= 0 || height <= 0) return std::nullopt;
+  uint32_t format = 0;
+  switch (bitsPerPixel) {
+    case 8:
+      format = SDL_PIXELFORMAT_INDEX8;
+      break;
+    case 16:
+      format = SDL_PIXELFORMAT_RGB565;
+      break;
+    case 24:
+      format = SDL_PIXELFORMAT_RGB24;
+      break;
+    case 32:
+      format = SDL_PIXELFORMAT_RGB888;
+      break;
+    default:
+      return std::nullopt;
+  }
+  return HostMode{width, height, format, 0};
+}
+
 }  // namespace winlayer

@@ -23,4 +23,20 @@ int WindowsBitsPerPixel(uint32_t sdlFormat);
 // offers no such mode.
 std::optional<size_t> FindMode(const std::vector<HostMode>& modes, int width, int height, int bitsPerPixel);
 
+// Whether the host changes the display's mode for a window that covers the
+// screen, as a desktop does (X11Host.cpp). A page cannot: it offers every
+// usual mode a program asks for, leaves the display as it is, and the
+// browser shows the covering window full screen, scaled to fill it
+// (browser/PageWindow.cpp).
+bool HostChangesModes();
+
+// Where the host does not: asks the page to show the window full screen,
+// or no longer; the page does so at the player's next click. (A desktop has
+// no page: there it does nothing.)
+void ShowFullScreenInPage(bool on);
+
+// The mode a page offers for a program's request: the size asked for at 8,
+// 16, 24 or 32 bits per pixel; nothing for other depths or an empty size.
+std::optional<HostMode> OfferedPageMode(int width, int height, int bitsPerPixel);
+
 }  // namespace winlayer

@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 
+#include "DisplayModes.h"
+
 namespace winlayer {
 
 namespace {
@@ -18,6 +20,10 @@ Display* X11DisplayOf(SDL_Window* window) {
 #endif
 
 }  // namespace
+
+// The desktop's modes are X's to change, through XRandR as SDL does it.
+bool HostChangesModes() { return true; }
+void ShowFullScreenInPage(bool) {}
 
 void RingBell(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_X11)

@@ -53,6 +53,82 @@
   canvas.addEventListener("mousedown", function () { canvas.focus(); });
   canvas.focus();
 
+  // The canvas has the size the program gives its window. In a smaller
+  // browser window (a phone, a narrow tab) it is shown smaller, keeping its
+  // proportions, beside the page's links; the program's pointer positions
+  // are mapped back through the size shown. In full screen the browser
+  // scales it to the screen.
+  var links = document.getElementById("page-links");
+  function fit() {
+    var width = canvas.width, height = canvas.height;
+    if (document.fullscreenElement) {
+      var fill = Math.min(window.innerWidth / width, window.innerHeight / height);
+      canvas.style.width = Math.floor(width * fill) + "px";
+      canvas.style.height = Math.floor(height * fill) + "px";
+      return;
+    }
+    var room = window.innerHeight - (links ? links.offsetHeight : 0);
+    // The links get room of their own only where the canvas must shrink
+    // anyway; a window of the canvas's size shows the canvas alone.
+    var scale = Math.min(1, window.innerWidth / width, window.innerHeight / height);
+    if (scale < 1) scale = Math.min(window.innerWidth / width, room / height);
+    canvas.style.width = scale < 1 ? Math.floor(width * scale) + "px" : "";
+    canvas.style.height = scale < 1 ? Math.floor(height * scale) + "px" : "";
+  }
+  new MutationObserver(fit).observe(canvas, { attributes: true, attributeFilter: ["width", "height"] });
+  window.addEventListener("resize", fit);
+  document.addEventListener("fullscreenchange", function () {
+    document.body.classList.toggle("full-screen", !!document.fullscreenElement);
+    fit();
+  });
+
+  // A program that asks for the whole screen gets it at the player's next
+  // click on the canvas: browsers grant it only in answer to one.
+  var fullScreenWanted = false;
+  canvas.addEventListener("mousedown", function () {
+    if (fullScreenWanted && !document.fullscreenElement && document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen().catch(function () {});
+    }
+  }, true);
+
+  // On a touch screen a tap is the left button and a long press the right
+  // one, both where the finger is. The touches are the page's alone: the
+  // browser neither scrolls nor zooms with them, and the program sees only
+  // the buttons.
+  var longPress = 500;
+  var touch = null;
+  function press(button, x, y) {
+    var at = { bubbles: true, cancelable: true, view: window, clientX: x, clientY: y, button: button };
+    canvas.dispatchEvent(new MouseEvent("mousemove", at));
+    canvas.dispatchEvent(new MouseEvent("mousedown", Object.assign({ buttons: button === 2 ? 2 : 1 }, at)));
+    canvas.dispatchEvent(new MouseEvent("mouseup", Object.assign({ buttons: 0 }, at)));
+  }
+  function onTouch(e) {
+    if (e.target !== canvas) return;
+    e.preventDefault();
+    e.stopPropagation();
+    var t = e.changedTouches[0];
+    if (e.type === "touchstart") {
+      if (touch) return;  // a second finger is not a second button
+      touch = { id: t.identifier, x: t.clientX, y: t.clientY };
+      touch.timer = setTimeout(function () {
+        press(2, touch.x, touch.y);
+        touch.timer = null;
+      }, longPress);
+      canvas.focus();
+    } else if (touch && Array.prototype.some.call(e.changedTouches, function (c) { return c.identifier === touch.id; })) {
+      if (e.type === "touchmove") return;
+      if (touch.timer !== null) {
+        clearTimeout(touch.timer);
+        if (e.type === "touchend") press(0, touch.x, touch.y);
+      }
+      touch = null;
+    }
+  }
+  ["touchstart", "touchmove", "touchend", "touchcancel"].forEach(function (type) {
+    window.addEventListener(type, onTouch, { capture: true, passive: false });
+  });
+
   var ended = false;
 
   function showMessageBox(caption, text) {
@@ -88,7 +164,54 @@
     again.textContent = "Start again";
     again.addEventListener("click", function () { location.reload(); });
     end.append(text, again);
+    // A program that stopped on an error may have met a kept file it
+    // cannot read: the player may put back the files the page came with.
+    if (page.keep && code !== 0) {
+      var restore = document.createElement("button");
+      restore.id = "restore";
+      restore.textContent = "Put back the shipped " + page.files.join(", ");
+      restore.addEventListener("click", function () {
+        restore.disabled = again.disabled = true;
+        putBackServedFiles().then(function () { location.reload(); }, function (error) {
+          text.textContent = "The files could not be put back (" + error + "). ";
+        });
+      });
+      end.append(restore);
+    }
     document.body.appendChild(end);
+  }
+
+  function putBackServedFiles() {
+    var FS = Module.FS;
+    return fetchAll(page.files).then(function (loaded) {
+      page.files.forEach(function (name, i) {
+        if (loaded[i] === null) return;
+        var path = folder + "/" + name;
+        if (FS.analyzePath(path).exists && FS.isDir(FS.stat(path).mode)) FS.rmdir(path);
+        FS.writeFile(path, loaded[i]);
+      });
+      return new Promise(function (resolve, reject) {
+        FS.syncfs(false, function (error) { if (error) reject(error); else resolve(); });
+      });
+    });
+  }
+
+  // Links to the kept files as they now are: the player's own copy of
+  // them, saved as the files they are.
+  function offerDownloads(FS) {
+    page.files.forEach(function (name) {
+      var link = document.createElement("a");
+      link.textContent = "Download " + name;
+      link.download = name;
+      link.href = "#";
+      link.addEventListener("click", function () {
+        var path = folder + "/" + name;
+        if (link.href.indexOf("blob:") === 0) URL.revokeObjectURL(link.href);
+        var data = FS.analyzePath(path).exists ? FS.readFile(path) : new Uint8Array(0);
+        link.href = URL.createObjectURL(new Blob([data], { type: "application/octet-stream" }));
+      });
+      links.appendChild(link);
+    });
   }
 
   // A folder the browser keeps is written back to IndexedDB after the
@@ -169,6 +292,7 @@
       FS.chdir(folder);
       if (page.keep) {
         keepWrites(FS);
+        offerDownloads(FS);
         if (seeded) FS.syncfs(false, function () {});
       }
       Module.removeRunDependency("program-folder");
@@ -184,6 +308,10 @@
     print: function (text) { console.log(text); },
     printErr: function (text) { console.error(text); },
     onMessageBox: showMessageBox,
+    onFullScreen: function (on) {
+      fullScreenWanted = on;
+      if (!on && document.fullscreenElement) document.exitFullscreen();
+    },
     onExit: function (code) { showEnd(code); },
     onAbort: function (what) { showEnd(1, String(what)); },
   };
