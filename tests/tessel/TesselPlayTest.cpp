@@ -21,6 +21,7 @@
 
 #include "App.h"
 #include "Browser.h"
+#include "StaticServer.h"
 #include "Cp1251.h"
 #include "TestSupport.h"
 // Last: its macros clash with names in the headers above.
@@ -680,6 +681,35 @@ TEST(TesselPage, InASmallerWindowTheBoardIsShownSmallerAndClicksAndTouchesFindTh
   const Image after = g.WaitForScreen("the tapped cell's outline gone",
                                       [&](const Image& image) { return OutlinePixels(image, s, 2, 3) == 0; });
   EXPECT_EQ(ReadBoard(after, s), turned);
+}
+
+TEST(TesselPage, TheKeysItTakesNeitherScrollNorMoveAPageThatShowsItInAFrame) {
+  // A game site shows the page in a frame of a longer page of its own.
+  App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
+  testsupport::WriteBytes(app.ScratchDir() / "site.html",
+                          "<!DOCTYPE html><html><head><title>A site</title></head>"
+                          "<body style=\"margin:0; height:5000px\">"
+                          "<iframe id=\"game\" src=\"Tessel/index.html\" style=\"border:0; width:350px; "
+                          "height:500px\"></iframe><p>More of the site</p></body></html>");
+  e2e::StaticServer server(app.ScratchDir());
+  XSession x;
+  e2e::Browser page(server.Url("site.html"), 600, 600);
+  std::optional<WindowId> w;
+  e2e::WaitUntil("the site's window", 20s,
+                 [&] { return (w = x.FindWindow(WindowQuery::Exact("A site"))).has_value(); });
+  e2e::WaitUntil("the game in the frame", 20s, [&] {
+    return page.Evaluate(
+               "(d => !!d && d.title.startsWith('Gemora'))"
+               "(document.getElementById('game').contentDocument)") == true;
+  });
+  x.Click(*w, 175, 250);
+  x.Type("zx 12");
+  for (KeySym key : {XK_BackSpace, XK_space, XK_Return, XK_Escape}) x.TapKey(key);
+  // The keys have reached the game: its page still holds the keyboard.
+  EXPECT_EQ(page.Evaluate("document.activeElement.id"), "game");
+  // Neither the site nor the game's page in its frame has moved.
+  EXPECT_EQ(page.Evaluate("[window.scrollY, document.getElementById('game').contentWindow.scrollY]"),
+            nlohmann::json::parse("[0, 0]"));
 }
 
 }  // namespace
