@@ -43,12 +43,25 @@
 
   // The program's input stays with the program: no menu on a right click,
   // and the keys it takes neither scroll nor navigate the page. The
-  // browser's own shortcuts (with Ctrl, Alt or Meta) stay the browser's.
+  // browser's own keys (its shortcuts with Ctrl, Alt or Meta, and the
+  // function keys: reload, zoom, full screen) stay the browser's: they are
+  // kept from the program, whose key handler would take every key it sees.
   canvas.addEventListener("contextmenu", function (e) { e.preventDefault(); });
   var takenKeys = /^(Key[A-Z]|Digit[0-9]|Numpad[0-9]|Backspace|Enter|NumpadEnter|Escape|Space|Tab|Arrow\w+|Page\w+|Home|End)$/;
-  window.addEventListener("keydown", function (e) {
-    if (ended || e.ctrlKey || e.altKey || e.metaKey) return;
-    if (takenKeys.test(e.code)) e.preventDefault();
+  var modifierKeys = /^(Shift|Control|Alt|Meta)(Left|Right)$/;
+  function browsersKey(e) {
+    if (modifierKeys.test(e.code)) return false;
+    return e.ctrlKey || e.altKey || e.metaKey || /^F[0-9]+$/.test(e.code);
+  }
+  ["keydown", "keyup", "keypress"].forEach(function (type) {
+    window.addEventListener(type, function (e) {
+      if (ended) return;
+      if (browsersKey(e)) {
+        e.stopImmediatePropagation();
+      } else if (takenKeys.test(e.code)) {
+        e.preventDefault();
+      }
+    }, true);
   });
   canvas.addEventListener("mousedown", function () { canvas.focus(); });
   canvas.focus();
