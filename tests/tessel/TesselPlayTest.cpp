@@ -728,4 +728,17 @@ TEST(TesselPage, TheKeysItTakesNeitherScrollNorMoveASiteThatShowsItInAFrameWhose
   });
 }
 
+TEST(TesselPage, OpenedAsAFileThePageSaysInOneSentenceThatItNeedsAWebServer) {
+  App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
+  XSession x;
+  e2e::Browser page("file://" + (app.Folder() / "index.html").string(), 600, 400);
+  std::string said;
+  e2e::WaitUntil("the page's sentence", 10s, [&] {
+    said = page.Evaluate("(e => e ? e.textContent : '')(document.getElementById('unsupported'))");
+    return !said.empty();
+  });
+  EXPECT_NE(said.find("web server"), std::string::npos) << said;
+  EXPECT_TRUE(page.Evaluate("document.getElementById('canvas') === null && typeof Module === 'undefined'"));
+}
+
 }  // namespace
