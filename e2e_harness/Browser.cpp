@@ -63,7 +63,8 @@ Duration Left(Clock::time_point deadline) {
 
 }  // namespace
 
-Browser::Browser(const std::string& url, int width, int height, fs::path profile, Duration timeout)
+Browser::Browser(const std::string& url, int width, int height, fs::path profile, Duration timeout,
+                 const std::vector<std::string>& flags)
     : profile_(std::move(profile)) {
   RequireTestDisplay();
   // A browser that has gone makes a write to its pipe fail, not end the test.
@@ -81,6 +82,7 @@ Browser::Browser(const std::string& url, int width, int height, fs::path profile
 
   std::vector<std::string> args = {"chromium", "--user-data-dir=" + profile_.string()};
   args.insert(args.end(), std::begin(kFlags), std::end(kFlags));
+  args.insert(args.end(), flags.begin(), flags.end());
   // An app window: the page alone, no tabs, bar or frame, so that the
   // window's X window is the page's inside.
   args.push_back("--window-size=" + std::to_string(width) + "," + std::to_string(height));

@@ -28,10 +28,11 @@ class Browser {
   // WebGL and nothing that reaches beyond this machine. `profile` is the browser's user data folder:
   // empty for a fresh one that goes with the browser; a given one is kept, so
   // that a second browser started on it finds what a page stored in the
-  // first (a later visit). Throws HarnessError when Chromium cannot start or
-  // shows no page within `timeout`.
+  // first (a later visit). `flags` go to Chromium after the harness's own
+  // (--disable-webgl: a browser without WebGL). Throws HarnessError when
+  // Chromium cannot start or shows no page within `timeout`.
   Browser(const std::string& url, int width, int height, std::filesystem::path profile = {},
-          Duration timeout = 30s);
+          Duration timeout = 30s, const std::vector<std::string>& flags = {});
   // Closes the browser (and kills what is left of its process group).
   ~Browser();
   Browser(const Browser&) = delete;

@@ -728,17 +728,26 @@ TEST(TesselPage, TheKeysItTakesNeitherScrollNorMoveASiteThatShowsItInAFrameWhose
   });
 }
 
-TEST(TesselPage, OpenedAsAFileThePageSaysInOneSentenceThatItNeedsAWebServer) {
+TEST(TesselPage, WhereItCannotRunThePageSaysInOneSentenceWhatItNeeds) {
   App app(e2e::Dist(TESSEL_DIST), "Tessel.exe");
   XSession x;
-  e2e::Browser page("file://" + (app.Folder() / "index.html").string(), 600, 400);
-  std::string said;
-  e2e::WaitUntil("the page's sentence", 10s, [&] {
-    said = page.Evaluate("(e => e ? e.textContent : '')(document.getElementById('unsupported'))");
-    return !said.empty();
-  });
-  EXPECT_NE(said.find("web server"), std::string::npos) << said;
-  EXPECT_TRUE(page.Evaluate("document.getElementById('canvas') === null && typeof Module === 'undefined'"));
+  auto sentence = [&](const std::string& url, const std::vector<std::string>& flags) {
+    e2e::Browser page(url, 600, 400, {}, 30s, flags);
+    std::string said;
+    e2e::WaitUntil("the page's sentence", 10s, [&] {
+      said = page.Evaluate("(e => e ? e.textContent : '')(document.getElementById('unsupported'))");
+      return !said.empty();
+    });
+    // Nothing else: no canvas, no program.
+    EXPECT_TRUE(page.Evaluate("document.getElementById('canvas') === null && typeof Module === 'undefined'"));
+    return said;
+  };
+  // Opened as a file, from a folder or an unpacked zip.
+  EXPECT_NE(sentence("file://" + (app.Folder() / "index.html").string(), {}).find("web server"),
+            std::string::npos);
+  // In a browser without WebGL.
+  e2e::StaticServer server(app.Folder());
+  EXPECT_NE(sentence(server.Url("index.html"), {"--disable-webgl"}).find("WebGL"), std::string::npos);
 }
 
 }  // namespace
