@@ -1,10 +1,15 @@
 // The harness's own checks, kept for faults of its own that would let the
 // end-to-end tests pass when they should fail: the build they drive, which
-// window a title names, colour tolerance and the waits.
+// window a title names, colour tolerance and the waits; and what a browser's
+// processes take together, which the web soak and the benchmark read.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +18,7 @@
 #include <vector>
 
 #include "App.h"
+#include "Processes.h"
 #include "StaticServer.h"
 
 namespace {
@@ -173,6 +179,66 @@ TEST(StaticResponse, ServesTheFolderByDecodedPathAndNothingOutsideIt) {
   }
   std::filesystem::remove_all(folder);
   std::filesystem::remove(folder.parent_path() / "beside.txt");
+}
+
+// A browser's helpers are its children and its children's children, some
+// in a session of their own, and a helper whose parent has gone is left
+// only in the browser's process group: the tree has them all, and the
+// processor time of a helper that has come and gone still counts.
+TEST(ProcessTree, HasEveryDescendantAndTheGroupAndCountsWhatEndedHelpersTook) {
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  const pid_t root = ::fork();
+  ASSERT_GE(root, 0);
+  if (root == 0) {
+    ::setpgid(0, 0);
+    pid_t helpers[2];
+    // A child's child, in a session of its own.
+    if ((helpers[0] = ::fork()) == 0) {
+      ::setsid();
+      if (::fork() == 0) ::pause();
+      ::pause();
+    }
+    // A child's child whose parent ends: it goes to init, in this group.
+    int orphan[2];
+    if (::pipe(orphan) != 0) ::_exit(1);
+    const pid_t parent = ::fork();
+    if (parent == 0) {
+      const pid_t child = ::fork();
+      if (child == 0) ::pause();
+      (void)!::write(orphan[1], &child, sizeof child);
+      ::_exit(0);
+    }
+    if (::read(orphan[0], &helpers[1], sizeof helpers[1]) != sizeof helpers[1]) ::_exit(1);
+    ::waitpid(parent, nullptr, 0);
+    // A child that takes 0.3 s of processor time and ends.
+    if (::fork() == 0) {
+      timespec used{};
+      do ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+      while (used.tv_sec == 0 && used.tv_nsec < 300'000'000);
+      ::_exit(0);
+    }
+    ::wait(nullptr);
+    (void)!::write(report[1], helpers, sizeof helpers);
+    ::pause();
+    ::_exit(0);
+  }
+  pid_t helpers[2] = {0, 0};
+  const bool reported = ::read(report[0], helpers, sizeof helpers) == sizeof helpers;
+  const std::vector<pid_t> tree = e2e::ProcessTree(root);
+  const double seconds = e2e::TreeCpuSeconds(root);
+  ::kill(-root, SIGKILL);
+  if (reported) ::kill(-helpers[0], SIGKILL);  // the other session's group
+  ::waitpid(root, nullptr, 0);
+  ::close(report[0]);
+  ::close(report[1]);
+  ASSERT_TRUE(reported);
+  auto has = [&](pid_t pid) { return std::count(tree.begin(), tree.end(), pid) == 1; };
+  EXPECT_TRUE(has(root) && has(helpers[0]) && has(helpers[1]));
+  EXPECT_EQ(tree.size(), 4u);  // and the grandchild in the other session
+  EXPECT_FALSE(has(::getpid()));
+  EXPECT_GE(seconds, 0.28);
+  EXPECT_LT(seconds, 3.0);
 }
 
 }  // namespace

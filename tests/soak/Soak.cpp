@@ -3,13 +3,20 @@
 // does), then closes it as a player would. It fails on a crash, a hang, a
 // leaders file that is not ten valid lines afterwards, or resident memory
 // that grows. With the harness's E2E_WINDOWS_BUILD it drives the Windows
-// build under Wine the same way. SOAK_SEED repeats a run.
+// build under Wine the same way, and with E2E_WEB_BUILD the web build's page
+// in Chromium: there the memory watched is that of all the browser's
+// processes (the page's program has no process of its own), the page itself
+// counts the settings of its caption, the input keeps to what a page leaves
+// its program (the canvas, and no function keys), and Game's page is closed
+// as a player closes a page, which tells nothing of an exit status.
+// SOAK_SEED repeats a run.
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -17,7 +24,9 @@
 #include <vector>
 
 #include "App.h"
+#include "Browser.h"
 #include "Globvars.h"
+#include "Processes.h"
 #include "SceneLook.h"
 #include "XSession.h"
 #include "_Pole.h"
@@ -37,7 +46,9 @@ using e2e::App, e2e::WindowId, e2e::XSession;
 // set theirs at least once a second (Tessel in the timer tick that redraws
 // its board, Game with the frame rate).
 constexpr auto kHangLimit = 10s;
-// Growth of resident memory from the second minute to the end that fails.
+// How often a page is asked how many times its caption has been set.
+constexpr auto kPageCaptionPoll = 500ms;
+// Growth of a memory watched, from the second minute to the end, that fails.
 constexpr double kGrowthLimitMiB = 16, kGrowthLimitShare = 0.10;
 
 struct Failure : std::runtime_error {
@@ -91,15 +102,18 @@ class Soak {
   // The whole run; throws Failure with the reason.
   void Run() {
     app_.Start();
+    page_ = app_.Page() != nullptr;
     window_ = FindWindow();
     x_.Activate(window_);
     const e2e::Rect start = x_.Geometry(window_);
     startWidth_ = start.width;
     startHeight_ = start.height;
-    // Under a runner such as Wine the program is not the process started.
+    // Under a runner such as Wine the program is not the process started; a
+    // page's window is the browser's.
     const long windowPid = x_.Pid(window_);
     pid_ = windowPid > 0 ? windowPid : app_.Pid();
     WatchCaption();
+    WatchMemory();
 
     const auto begin = Clock::now();
     const auto baselineAt = begin + std::min<Clock::duration>(60s, length_ / 3);
@@ -108,25 +122,33 @@ class Soak {
     while (Clock::now() < end) {
       Act();
       Check();
-      if (baselineKiB_ == 0 && Clock::now() >= baselineAt) baselineKiB_ = MemoryAtStartSize();
+      if (baseline_.empty() && Clock::now() >= baselineAt) baseline_ = MemoryAtStartSize();
       if (Clock::now() >= nextMinute) {
-        std::printf("minute %d: %.1f MiB resident\n", ++minutes_, MiB(e2e::ResidentKiB(pid_)));
+        std::printf("minute %d:", ++minutes_);
+        for (size_t i = 0; i < memories_.size(); ++i)
+          std::printf("%s %.1f MiB %s", i ? "," : "", MiB(memories_[i].read()), memories_[i].name);
+        std::printf("\n");
         std::fflush(stdout);
         nextMinute += 60s;
       }
     }
-    if (baselineKiB_ == 0) baselineKiB_ = MemoryAtStartSize();
-    const long finalKiB = MemoryAtStartSize();
+    if (baseline_.empty()) baseline_ = MemoryAtStartSize();
+    const std::vector<long> atEnd = MemoryAtStartSize();
     Close();
 
-    const double growth = MiB(finalKiB - baselineKiB_);
-    std::printf("resident memory: %.1f MiB at %s, %.1f MiB at the end: %+.1f MiB (%+.1f%%)\n",
-                MiB(baselineKiB_), length_ >= 180s ? "the start of minute 2" : "a third of the run",
-                MiB(finalKiB), growth, 100.0 * growth / MiB(baselineKiB_));
+    std::string grown;
+    for (size_t i = 0; i < memories_.size(); ++i) {
+      const double before = MiB(baseline_[i]), growth = MiB(atEnd[i] - baseline_[i]);
+      std::printf("%s: %.1f MiB at %s, %.1f MiB at the end: %+.1f MiB (%+.1f%%)\n", memories_[i].name, before,
+                  length_ >= 180s ? "the start of minute 2" : "a third of the run", MiB(atEnd[i]), growth,
+                  100.0 * growth / before);
+      if (growth > std::max(kGrowthLimitMiB, kGrowthLimitShare * before))
+        grown += std::string(grown.empty() ? "" : "; ") + memories_[i].name + " grew by " +
+                 std::to_string(growth) + " MiB";
+    }
     std::printf("input: %d moves, %d clicks, %d right clicks, %d keys, %d Enters, %d resizes, %d minimises\n",
                 moves_, clicks_, rightClicks_, keys_, enters_, resizes_, minimises_);
-    if (growth > std::max(kGrowthLimitMiB, kGrowthLimitShare * MiB(baselineKiB_)))
-      throw Failure("resident memory grew by " + std::to_string(growth) + " MiB");
+    if (!grown.empty()) throw Failure(grown);
     if (program_.tessel) {
       const std::string problem = LeadersProblem(app_.ReadFile("рекорды.txt"));
       if (!problem.empty()) throw Failure("the leaders file afterwards: " + problem);
@@ -154,18 +176,51 @@ class Soak {
       }
       return found != 0;
     });
+    // A page's window is fitted to its canvas, as the harness shows a page.
+    if (page_) found = app_.WaitForWindow(x_, e2e::WindowQuery::Prefix("").OfPid(x_.Pid(found)), 60s);
     return found;
   }
 
   // Caption changes arrive on a connection of our own as property events.
+  // A browser sets its window's title only when the page's title changes,
+  // so a page counts the settings of its title itself: each replaces the
+  // text of its <title>, which an observer sees even when the text stays
+  // the same.
   void WatchCaption() {
+    lastCaption_ = Clock::now();
+    if (page_) {
+      app_.Page()->Evaluate(
+          "window.soakCaptionSets = 0, new MutationObserver(() => ++window.soakCaptionSets)"
+          ".observe(document.querySelector('title'), {childList: true, characterData: true, subtree: true})");
+      return;
+    }
     watcher_ = XOpenDisplay(nullptr);
     if (!watcher_) throw Failure("cannot open a second connection to the X server");
     XSelectInput(watcher_, window_, PropertyChangeMask);
     wmName_ = XInternAtom(watcher_, "WM_NAME", False);
     netWmName_ = XInternAtom(watcher_, "_NET_WM_NAME", False);
     XSync(watcher_, False);
-    lastCaption_ = Clock::now();
+  }
+
+  // The settings of the caption that have come since the last look.
+  bool CaptionSet() {
+    if (page_) {
+      if (Clock::now() < nextPageLook_) return false;
+      nextPageLook_ = Clock::now() + kPageCaptionPoll;
+      const long sets = app_.Page()->Evaluate("window.soakCaptionSets").get<long>();
+      const bool set = sets != captionSets_;
+      captionSets_ = sets;
+      return set;
+    }
+    bool set = false;
+    while (XPending(watcher_) > 0) {
+      XEvent event;
+      XNextEvent(watcher_, &event);
+      if (event.type == PropertyNotify &&
+          (event.xproperty.atom == wmName_ || event.xproperty.atom == netWmName_))
+        set = true;
+    }
+    return set;
   }
 
   // Ends the run on a crash or a hang.
@@ -175,13 +230,7 @@ class Soak {
           app_.Name() + " ended by itself with " + status->Describe() + "; its standard error ends:\n" +
           e2e::Printable(app_.Stderr().substr(app_.Stderr().size() > 2000 ? app_.Stderr().size() - 2000 : 0),
                          2000));
-    while (XPending(watcher_) > 0) {
-      XEvent event;
-      XNextEvent(watcher_, &event);
-      if (event.type == PropertyNotify &&
-          (event.xproperty.atom == wmName_ || event.xproperty.atom == netWmName_))
-        lastCaption_ = Clock::now();
-    }
+    if (CaptionSet()) lastCaption_ = Clock::now();
     const auto quiet = Clock::now() - lastCaption_;
     if (quiet > kHangLimit)
       throw Failure(app_.Name() + " hangs: its caption has not been set for " +
@@ -200,22 +249,44 @@ class Soak {
   int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   bool Chance(double p) { return std::bernoulli_distribution(p)(random_); }
 
+  // Where the program's window shows in the X window. A page's canvas keeps
+  // the size the program gave its window when the browser's window changes
+  // its, and is shown smaller in a smaller one.
+  e2e::Rect Shown() {
+    if (!page_) {
+      const e2e::Rect r = x_.Geometry(window_);
+      return {0, 0, r.width, r.height};
+    }
+    const e2e::json box = app_.Page()->Evaluate(
+        "(r => [r.left, r.top, r.width, r.height].map(Math.round))"
+        "(document.getElementById('canvas').getBoundingClientRect())");
+    return {box[0].get<int>(), box[1].get<int>(), box[2].get<int>(), box[3].get<int>()};
+  }
+
   // The window pixel of board cell (column, row), both 0..7 from the top
   // left, for the window's present size.
   e2e::Point Cell(int column, int row) {
-    const e2e::Rect r = x_.Geometry(window_);
+    const e2e::Rect shown = Shown();
+    // The program's own pixels: a page's are those of its canvas.
+    const int width = page_ ? startWidth_ : shown.width, height = page_ ? startHeight_ : shown.height;
+    e2e::Point p;
     if (program_.tessel) {
-      windowWidth = r.width;
-      windowHeight = r.height;
+      windowWidth = width;
+      windowHeight = height;
       ComputeGeometry();
-      return {20 + column * cellPixels + cellPixels / 2, 20 + row * cellPixels + cellPixels / 2};
+      p = {20 + column * cellPixels + cellPixels / 2, 20 + row * cellPixels + cellPixels / 2};
+    } else {
+      p = ScenePixel(column * 0.2 - 0.7, (7 - row) * 0.2 - 0.7, width, height);
     }
-    return ScenePixel(column * 0.2 - 0.7, (7 - row) * 0.2 - 0.7, r.width, r.height);
+    return {shown.x + p.x * shown.width / width, shown.y + p.y * shown.height / height};
   }
 
-  // Somewhere in the window or a little beyond it.
+  // Somewhere in the window or a little beyond it; in a page, somewhere on
+  // the canvas: what lies beside it is the page's (a right click there
+  // opens the browser's menu, a left one may follow a link).
   e2e::Point Anywhere() {
-    const e2e::Rect r = x_.Geometry(window_);
+    const e2e::Rect r = Shown();
+    if (page_) return {r.x + Uniform(0, r.width - 1), r.y + Uniform(0, r.height - 1)};
     return {Uniform(-20, r.width + 20), Uniform(-20, r.height + 20)};
   }
 
@@ -223,8 +294,12 @@ class Soak {
     static const std::vector<e2e::KeySym> keys = {
         XK_a,     XK_b,    XK_m,  XK_q,   XK_z,  XK_0,  XK_5,       XK_9,         XK_BackSpace,
         XK_space, XK_Left, XK_Up, XK_Tab, XK_F1, XK_F4, XK_Shift_L, XK_Control_L, XK_Delete};
-    // Escape would end Tessel; Game takes Enter like any key.
-    x_.TapKey(keys[Uniform(0, static_cast<int>(keys.size()) - 1)]);
+    // Escape would end Tessel; Game takes Enter like any key. A page leaves
+    // the function keys to the browser (F1 opens its help).
+    e2e::KeySym key;
+    do key = keys[Uniform(0, static_cast<int>(keys.size()) - 1)];
+    while (page_ && (key == XK_F1 || key == XK_F4));
+    x_.TapKey(key);
     ++keys_;
   }
 
@@ -307,16 +382,41 @@ class Soak {
     Pause(std::chrono::milliseconds(Uniform(0, 250)));
   }
 
-  // Resident memory read at the window's first size, which it is given back
+  // What is watched of the program's memory: its process's resident memory.
+  void WatchMemory() {
+    if (!page_) {
+      memories_.push_back({"resident memory", [this] { return e2e::ResidentKiB(pid_); }});
+      return;
+    }
+    // A page's program has no process of its own: it runs in the browser's
+    // renderer and draws through its GPU process, so all the browser's
+    // processes count. Their sum counts what they share once for each, and
+    // is steady: that share does not follow which helpers come and go, as
+    // their proportional sizes do. The program's own heap, its WebAssembly
+    // memory, shows a leak of its own exactly; it never shrinks.
+    memories_.push_back({"the browser's resident memory", [this] { return e2e::TreeResidentKiB(pid_); }});
+    memories_.push_back({"the page's WebAssembly memory",
+                         [this] { return app_.Page()->Evaluate("Module.HEAP8.length").get<long>() / 1024; }});
+  }
+
+  // The memories read at the window's first size, which it is given back
   // for a moment: the drawing buffers follow the window's size.
-  long MemoryAtStartSize() {
+  std::vector<long> MemoryAtStartSize() {
     Resize(startWidth_, startHeight_);
     Pause(1500ms);
-    return e2e::ResidentKiB(pid_);
+    std::vector<long> kib;
+    for (const Memory& memory : memories_) kib.push_back(memory.read());
+    return kib;
   }
 
   void Close() {
     x_.Activate(window_);
+    if (page_ && !program_.tessel) {
+      // Alt+F4 would close the browser's window, not end the program: a
+      // player closes Game's page, and the page has nothing to say of it.
+      app_.Kill();
+      return;
+    }
     if (!program_.tessel) {
       x_.TapKey(XK_F4, e2e::kAlt);
     } else {
@@ -335,13 +435,22 @@ class Soak {
   std::mt19937 random_;
   XSession x_;
   App app_;
+  bool page_ = false;  // the program is the web build's page
   WindowId window_ = 0;
   long pid_ = 0;
   int startWidth_ = 0, startHeight_ = 0;
   Display* watcher_ = nullptr;
   Atom wmName_ = 0, netWmName_ = 0;
   Clock::time_point lastCaption_;
-  long baselineKiB_ = 0;
+  long captionSets_ = 0;  // a page's, at the last look
+  Clock::time_point nextPageLook_;
+  // What is watched of the program's memory, each read in KiB.
+  struct Memory {
+    const char* name;
+    std::function<long()> read;
+  };
+  std::vector<Memory> memories_;
+  std::vector<long> baseline_;  // each memory's, once read
   int minutes_ = 0;
   int moves_ = 0, clicks_ = 0, rightClicks_ = 0, keys_ = 0, enters_ = 0, resizes_ = 0, minimises_ = 0;
 };
@@ -371,7 +480,9 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("soak: %s for %ld s, seed %u%s\n", program.executable, seconds, seed,
-              e2e::UnderWine() ? ", under Wine" : "");
+              e2e::UnderWine() ? ", under Wine"
+              : e2e::OnWeb()   ? ", its page in the browser"
+                               : "");
   std::fflush(stdout);
   // A run that fails keeps the program's scratch folder, as a failed test does.
   try {
