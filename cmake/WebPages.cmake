@@ -10,12 +10,13 @@ find_file(GEMS_WEB_FONT LiberationSans-Bold.ttf
   PATHS /usr/share/fonts/truetype/liberation NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 set(GEMS_WEB_FONT_COPYRIGHT /usr/share/doc/fonts-liberation/copyright)
 
-# add_web_page(<program> FILES <names...> [FONTS <names...>] [KEEP])
+# add_web_page(<program> FILES <names...> [FONTS <names...>] [KEEP] [KEYS])
 # Writes the page of <program>, whose folder is dist/<program>/; FILES are
 # the folder's files the page puts beside the program, FONTS the font files
-# it puts into /fonts, KEEP makes the browser keep the folder between visits.
+# it puts into /fonts, KEEP makes the browser keep the folder between visits,
+# KEYS offers a touch screen's keyboard to a program that takes keys.
 function(add_web_page program)
-  cmake_parse_arguments(P "KEEP" "" "FILES;FONTS" ${ARGN})
+  cmake_parse_arguments(P "KEEP;KEYS" "" "FILES;FONTS" ${ARGN})
   set(dist ${CMAKE_BINARY_DIR}/dist/${program})
   set(names "")
   foreach(name IN LISTS P_FILES)
@@ -31,8 +32,12 @@ function(add_web_page program)
   if(P_KEEP)
     set(keep true)
   endif()
+  set(keys false)
+  if(P_KEYS)
+    set(keys true)
+  endif()
   set(GEMS_PAGE_TITLE ${program})
-  set(GEMS_PAGE_CONFIG "{ \"program\": \"${program}\", \"files\": [${names}], \"fonts\": [${fonts}], \"keep\": ${keep} }")
+  set(GEMS_PAGE_CONFIG "{ \"program\": \"${program}\", \"files\": [${names}], \"fonts\": [${fonts}], \"keep\": ${keep}, \"keys\": ${keys} }")
   configure_file(${web_page_dir}/index.html.in ${dist}/index.html @ONLY)
   configure_file(${web_page_dir}/page.js ${dist}/page.js COPYONLY)
 endfunction()
@@ -46,7 +51,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/dist/Game/Game.INI
 
 # Tessel's folder: the leaders table it ships with (tessel/), which seeds
 # the one the browser keeps, and its font.
-add_web_page(Tessel FILES рекорды.txt FONTS LiberationSans-Bold.ttf KEEP)
+add_web_page(Tessel FILES рекорды.txt FONTS LiberationSans-Bold.ttf KEEP KEYS)
 configure_file(${GEMS_WEB_FONT} ${CMAKE_BINARY_DIR}/dist/Tessel/LiberationSans-Bold.ttf COPYONLY)
 configure_file(${GEMS_WEB_FONT_COPYRIGHT} ${CMAKE_BINARY_DIR}/dist/Tessel/LiberationSans-copyright.txt COPYONLY)
 

@@ -304,6 +304,18 @@ void Browser::Touch(const std::string& type, int x, int y) {
   Call("Input.dispatchTouchEvent", {{"type", type}, {"touchPoints", points}});
 }
 
+void Browser::EmulateTouchScreen() {
+  Call("Emulation.setTouchEmulationEnabled", {{"enabled", true}, {"maxTouchPoints", 1}});
+}
+
+void Browser::TypeOnScreen(const std::string& text) { Call("Input.insertText", {{"text", text}}); }
+
+void Browser::PressOnScreen(const std::string& key, int windowsKeyCode) {
+  for (const char* type : {"rawKeyDown", "keyUp"}) {
+    Call("Input.dispatchKeyEvent", {{"type", type}, {"key", key}, {"windowsVirtualKeyCode", windowsKeyCode}});
+  }
+}
+
 void Browser::AllowDownloads(const fs::path& folder) {
   fs::create_directories(folder);
   Call("Browser.setDownloadBehavior", {{"behavior", "allow"}, {"downloadPath", folder.string()}}, false);

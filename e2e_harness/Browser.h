@@ -52,6 +52,13 @@ class Browser {
   // A touch of one finger at (x, y) in the page: "touchStart", then
   // "touchEnd" (at the same place), as a touch screen gives them.
   void Touch(const std::string& type, int x, int y);
+  // The page as a touch screen's browser shows it (navigator.maxTouchPoints
+  // 1), from its next load on.
+  void EmulateTouchScreen();
+  // What a touch screen's own keyboard gives the focused field: text typed
+  // in, or a key by name alone ("Enter"), without the code of a key.
+  void TypeOnScreen(const std::string& text);
+  void PressOnScreen(const std::string& key, int windowsKeyCode);
   // Downloads go into `folder` without asking.
   void AllowDownloads(const std::filesystem::path& folder);
   // The page's bounding box of the first element `selector` matches, in

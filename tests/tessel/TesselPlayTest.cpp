@@ -623,7 +623,7 @@ TEST(TesselPage, ANameSavedIsOnTheLeadersScreenOfTheNextVisitAndThePlayerCanDown
   page.AllowDownloads(downloads);
   const Rect links = page.ElementBox("#page-links");
   page.Resize(s.width, s.height + links.height);
-  const Rect link = page.ElementBox("#page-links a");
+  const Rect link = page.ElementBox("#page-links a.download");
   g.x.Click(g.w, link.x + link.width / 2, link.y + link.height / 2);
   const std::filesystem::path saved = downloads / testsupport::Utf8Name(kLeadersFile);
   g.app.WaitUntil("the table downloaded", 10s,
@@ -726,6 +726,37 @@ TEST(TesselPage, TheKeysItTakesNeitherScrollNorMoveASiteThatShowsItInAFrameWhose
       return false;  // between the two documents
     }
   });
+}
+
+TEST(TesselPage, OnATouchScreenItsKeyboardLinkOpensTheScreensKeyboardWhoseKeysReachTheGame) {
+  Game g;
+  g.Start(kLowTable);
+  e2e::Browser& page = *g.app.Page();
+  // Without a touch screen there is no such link.
+  EXPECT_EQ(page.Evaluate("document.getElementById('screen-keyboard')"), nullptr);
+  page.EmulateTouchScreen();
+  g.Start(std::nullopt);
+  const Screen& s = g.s;
+  g.WaitForRest();
+
+  // The link lies below the canvas: a taller window shows it.
+  const Rect links = page.ElementBox("#page-links");
+  page.Resize(s.width, s.height + links.height);
+  const Rect link = page.ElementBox("#keyboard-link");
+  page.Touch("touchStart", link.x + link.width / 2, link.y + link.height / 2);
+  page.Touch("touchEnd", link.x + link.width / 2, link.y + link.height / 2);
+  g.app.WaitUntil("the screen keyboard's field to have the focus", 5s,
+                  [&] { return page.Evaluate("document.activeElement.id") == "screen-keyboard"; });
+
+  // Its Enter ends the game; the name typed, less a letter taken back,
+  // and Enter again go into the table.
+  page.PressOnScreen("Enter", 13);
+  g.WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
+  page.TypeOnScreen("webx");
+  page.PressOnScreen("Backspace", 8);
+  page.TypeOnScreen("1");
+  page.PressOnScreen("Enter", 13);
+  g.app.WaitForFileContaining(kLeadersFile, " WEB1\r\n", 10s);
 }
 
 TEST(TesselPage, WhereItCannotRunThePageSaysInOneSentenceWhatItNeeds) {

@@ -8,6 +8,8 @@
 //   fonts       font files served beside the page that go into /fonts
 //   keep        true: the browser keeps the folder between visits
 //               (IndexedDB); a file already kept is not replaced by the served one
+//   keys        true: the program takes keys, which a touch screen gives
+//               through its own keyboard (the page's "Keyboard" link)
 (function () {
   "use strict";
   var page = window.GEMS_PAGE;
@@ -56,7 +58,15 @@
   ["keydown", "keyup", "keypress"].forEach(function (type) {
     window.addEventListener(type, function (e) {
       if (ended) return;
-      if (browsersKey(e)) {
+      if (e.target && e.target.id === "screen-keyboard" && !e.code) {
+        // A screen keyboard's keys are its text field's (below), but for
+        // its Enter and Backspace, which come as keys without a code.
+        e.stopImmediatePropagation();
+        if (type === "keydown" && (e.key === "Enter" || e.key === "Backspace")) {
+          e.preventDefault();
+          tapKey(e.key, e.key);
+        }
+      } else if (browsersKey(e)) {
         e.stopImmediatePropagation();
       } else if (takenKeys.test(e.code)) {
         e.preventDefault();
@@ -142,6 +152,53 @@
     window.addEventListener(type, onTouch, { capture: true, passive: false });
   });
 
+  // A touch screen's own keyboard opens only for a text field: the page's
+  // "Keyboard" link focuses one, out of sight, and what is typed there
+  // reaches the program as the keys of a keyboard would (letters, digits,
+  // the space, Backspace, Enter). The field always holds one character, so
+  // that deleting it is seen as Backspace.
+  var keyCodes = { " ": "Space", "\n": "Enter" };
+  function codeOf(c) {
+    if (/^[a-z]$/i.test(c)) return "Key" + c.toUpperCase();
+    if (/^[0-9]$/.test(c)) return "Digit" + c;
+    return keyCodes[c] || null;
+  }
+  function tapKey(code, key) {
+    ["keydown", "keyup"].forEach(function (type) {
+      window.dispatchEvent(new KeyboardEvent(type, { code: code, key: key, bubbles: true, cancelable: true }));
+    });
+  }
+  function offerScreenKeyboard() {
+    if (!page.keys || !(navigator.maxTouchPoints > 0)) return;
+    var field = document.createElement("input");
+    field.id = "screen-keyboard";
+    field.setAttribute("autocomplete", "off");
+    field.setAttribute("autocapitalize", "off");
+    field.setAttribute("aria-label", "Keys for the game");
+    field.value = "_";
+    field.addEventListener("input", function (e) {
+      if (/^delete/.test(e.inputType || "")) {
+        tapKey("Backspace", "Backspace");
+      } else {
+        Array.prototype.forEach.call(e.data || "", function (c) {
+          var code = codeOf(c);
+          if (code) tapKey(code, c);
+        });
+      }
+      field.value = "_";
+    });
+    var link = document.createElement("a");
+    link.id = "keyboard-link";
+    link.textContent = "Keyboard";
+    link.href = "#";
+    link.addEventListener("click", function (e) {
+      e.preventDefault();
+      field.focus();
+    });
+    links.append(link, field);
+  }
+  offerScreenKeyboard();
+
   var ended = false;
 
   function showMessageBox(caption, text) {
@@ -214,6 +271,7 @@
   function offerDownloads(FS) {
     page.files.forEach(function (name) {
       var link = document.createElement("a");
+      link.className = "download";
       link.textContent = "Download " + name;
       link.download = name;
       link.href = "#";
