@@ -481,9 +481,8 @@ WindowId App::WaitForWindow(XSession& x, const WindowQuery& query, Duration time
   if (IsPage()) {
     // The program has made its window: the canvas has the size of the
     // window's inside, and the browser's window is made to fit it.
-    const json size =
-        browser_->Evaluate("(c => [c.clientWidth, c.clientHeight])(document.getElementById('canvas'))");
-    const int width = size.at(0).get<int>(), height = size.at(1).get<int>();
+    const Rect canvas = browser_->ElementBox("#canvas");
+    const int width = canvas.width, height = canvas.height;
     browser_->Resize(width, height);
     WaitUntil(
         "the browser's window to fit the canvas of " + std::to_string(width) + "x" + std::to_string(height),

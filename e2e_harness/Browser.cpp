@@ -57,6 +57,12 @@ std::string Tail(const fs::path& file, size_t bytes) {
   return text.size() > bytes ? text.substr(text.size() - bytes) : text;
 }
 
+// E2E_CDP_TRACE: every message to and from the browser on standard error.
+bool Traced() {
+  static const bool traced = std::getenv("E2E_CDP_TRACE") != nullptr;
+  return traced;
+}
+
 Duration Left(Clock::time_point deadline) {
   return std::max(Duration(0), std::chrono::duration_cast<Duration>(deadline - Clock::now()));
 }
@@ -173,7 +179,7 @@ json Browser::Call(const std::string& method, const json& params, bool session, 
   json message = {{"id", id}, {"method", method}, {"params", params}};
   if (session) message["sessionId"] = session_;
   std::string bytes = message.dump();
-  if (std::getenv("E2E_CDP_TRACE")) std::fprintf(stderr, "cdp> %s\n", bytes.substr(0, 300).c_str());
+  if (Traced()) std::fprintf(stderr, "cdp> %s\n", bytes.substr(0, 300).c_str());
   bytes.push_back('\0');
   for (std::string_view left = bytes; !left.empty();) {
     const ssize_t n = ::write(toBrowser_, left.data(), left.size());
@@ -222,8 +228,7 @@ bool Browser::Pump(Duration timeout, const std::function<bool(const json&)>& unt
       json message = json::parse(pending_.substr(0, end), nullptr, false);
       pending_.erase(0, end + 1);
       if (message.is_discarded()) continue;
-      if (std::getenv("E2E_CDP_TRACE"))
-        std::fprintf(stderr, "cdp< %s\n", message.dump().substr(0, 300).c_str());
+      if (Traced()) std::fprintf(stderr, "cdp< %s\n", message.dump().substr(0, 300).c_str());
       if (until(message)) return true;
       if (message.contains("method")) Keep(message);
     }

@@ -33,6 +33,7 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
   bool Empty() const { return width <= 0 || height <= 0; }
+  Point Centre() const { return {x + width / 2, y + height / 2}; }
 };
 std::ostream& operator<<(std::ostream& out, const Rect& r);
 

@@ -116,13 +116,10 @@ Figures Measure(e2e::XSession& x, const std::string& build, const std::string& p
 // no document to ask, in the middle of a navigation).
 e2e::Rect CanvasBox(e2e::Browser& browser) {
   try {
-    const e2e::json box = browser.Evaluate(
-        "(c => c && (r => [r.left, r.top, r.width, r.height].map(Math.round))(c.getBoundingClientRect()))"
-        "(document.getElementById('canvas'))");
-    if (box.is_array()) return {box[0].get<int>(), box[1].get<int>(), box[2].get<int>(), box[3].get<int>()};
+    return browser.ElementBox("#canvas");
   } catch (const e2e::HarnessError&) {
+    return {};
   }
-  return {};
 }
 
 // Seconds from the navigation to the page in `folder` (a copy of a

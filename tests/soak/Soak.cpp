@@ -257,10 +257,7 @@ class Soak {
       const e2e::Rect r = x_.Geometry(window_);
       return {0, 0, r.width, r.height};
     }
-    const e2e::json box = app_.Page()->Evaluate(
-        "(r => [r.left, r.top, r.width, r.height].map(Math.round))"
-        "(document.getElementById('canvas').getBoundingClientRect())");
-    return {box[0].get<int>(), box[1].get<int>(), box[2].get<int>(), box[3].get<int>()};
+    return app_.Page()->ElementBox("#canvas");
   }
 
   // The window pixel of board cell (column, row), both 0..7 from the top

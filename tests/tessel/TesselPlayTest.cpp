@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -271,6 +272,20 @@ struct Game {
   }
 
   Image Capture() { return x.Capture(w); }
+
+  // Ends the game, once the board is at rest, with a score that takes a
+  // place in the table, and saves `name` there, typed in lower case (the
+  // game makes the letters capitals).
+  void SaveName(std::string name) {
+    const std::string typed = name;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    WaitForRest();
+    x.TapKey(XK_Return);
+    WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
+    x.Type(typed);
+    x.TapKey(XK_Return);
+    app.WaitForFileContaining(kLeadersFile, " " + name + "\r\n", 10s);
+  }
 
   // Captures until `done` holds for the picture; returns that picture.
   Image WaitForScreen(const std::string& what, const std::function<bool(const Image&)>& done,
@@ -594,23 +609,13 @@ TEST(TesselPage, ANameSavedIsOnTheLeadersScreenOfTheNextVisitAndThePlayerCanDown
   Game g;
   g.Start(kLowTable);
   const Screen& s = g.s;
-  g.WaitForRest();
-  g.x.TapKey(XK_Return);
-  g.WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
-  g.x.Type("web");
-  g.x.TapKey(XK_Return);
-  g.app.WaitForFileContaining(kLeadersFile, " WEB\r\n", 10s);
+  g.SaveName("web");
 
   // The next visit reads the table the browser kept, not the served one.
   g.Start(std::nullopt);
   std::string table = g.app.ReadFile(kLeadersFile);
   ASSERT_NE(table.find(" WEB\r\n"), std::string::npos) << e2e::Printable(table);
-  g.WaitForRest();
-  g.x.TapKey(XK_Return);
-  g.WaitForText("the \"Place \" line", 20, 70, kPlaceRed);
-  g.x.Type("b");
-  g.x.TapKey(XK_Return);
-  g.app.WaitForFileContaining(kLeadersFile, " B\r\n", 10s);
+  g.SaveName("b");
   table = g.app.ReadFile(kLeadersFile);
   const int slot =
       static_cast<int>(std::count(table.begin(), table.begin() + table.find(" WEB\r\n"), '\n')) + 1;
@@ -624,7 +629,7 @@ TEST(TesselPage, ANameSavedIsOnTheLeadersScreenOfTheNextVisitAndThePlayerCanDown
   const Rect links = page.ElementBox("#page-links");
   page.Resize(s.width, s.height + links.height);
   const Rect link = page.ElementBox("#page-links a.download");
-  g.x.Click(g.w, link.x + link.width / 2, link.y + link.height / 2);
+  g.x.Click(g.w, link.Centre().x, link.Centre().y);
   const std::filesystem::path saved = downloads / testsupport::Utf8Name(kLeadersFile);
   g.app.WaitUntil("the table downloaded", 10s,
                   [&] { return std::filesystem::exists(saved) && testsupport::ReadBytes(saved) == table; });
@@ -643,7 +648,7 @@ TEST(TesselPage, AKeptTableThatCannotBeReadEndsTheGameWithTheRuntimeErrorAndTheP
   EXPECT_EQ(g.app.ReadFile(kLeadersFile), "no scores here\r\n");
   e2e::Browser& page = *g.app.Page();
   const Rect offer = page.ElementBox("#restore");
-  g.x.Click(g.w, offer.x + offer.width / 2, offer.y + offer.height / 2);
+  g.x.Click(g.w, offer.Centre().x, offer.Centre().y);
   // The page starts again on the table it was served.
   e2e::WaitUntil("the game to start again", 20s, [&] {
     try {
@@ -743,8 +748,8 @@ TEST(TesselPage, OnATouchScreenItsKeyboardLinkOpensTheScreensKeyboardWhoseKeysRe
   const Rect links = page.ElementBox("#page-links");
   page.Resize(s.width, s.height + links.height);
   const Rect link = page.ElementBox("#keyboard-link");
-  page.Touch("touchStart", link.x + link.width / 2, link.y + link.height / 2);
-  page.Touch("touchEnd", link.x + link.width / 2, link.y + link.height / 2);
+  page.Touch("touchStart", link.Centre().x, link.Centre().y);
+  page.Touch("touchEnd", link.Centre().x, link.Centre().y);
   g.app.WaitUntil("the screen keyboard's field to have the focus", 5s,
                   [&] { return page.Evaluate("document.activeElement.id") == "screen-keyboard"; });
 
