@@ -58,13 +58,14 @@ LONG ChangeMode(DEVMODEA* mode) {
     return DISP_CHANGE_SUCCESSFUL;
   }
   if (!winlayer::StartVideo()) return DISP_CHANGE_FAILED;
-  std::vector<HostMode> modes = HostModes();
-  if (!winlayer::HostChangesModes()) {
-    if (auto offered = winlayer::OfferedPageMode(static_cast<int>(mode->dmPelsWidth),
-                                                 static_cast<int>(mode->dmPelsHeight),
-                                                 static_cast<int>(mode->dmBitsPerPel))) {
-      modes = {*offered};
-    }
+  // A page offers the mode asked for, if usual, in place of the display's.
+  std::vector<HostMode> modes;
+  if (winlayer::HostChangesModes()) {
+    modes = HostModes();
+  } else if (auto offered = winlayer::OfferedPageMode(static_cast<int>(mode->dmPelsWidth),
+                                                      static_cast<int>(mode->dmPelsHeight),
+                                                      static_cast<int>(mode->dmBitsPerPel))) {
+    modes = {*offered};
   }
   auto found = winlayer::FindMode(modes, static_cast<int>(mode->dmPelsWidth),
                                   static_cast<int>(mode->dmPelsHeight), static_cast<int>(mode->dmBitsPerPel));

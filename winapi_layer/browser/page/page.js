@@ -84,19 +84,14 @@
   var links = document.getElementById("page-links");
   function fit() {
     var width = canvas.width, height = canvas.height;
-    if (document.fullscreenElement) {
-      var fill = Math.min(window.innerWidth / width, window.innerHeight / height);
-      canvas.style.width = Math.floor(width * fill) + "px";
-      canvas.style.height = Math.floor(height * fill) + "px";
-      return;
-    }
-    var room = window.innerHeight - (links ? links.offsetHeight : 0);
+    var full = !!document.fullscreenElement;
+    var scale = Math.min(window.innerWidth / width, window.innerHeight / height);
     // The links get room of their own only where the canvas must shrink
     // anyway; a window of the canvas's size shows the canvas alone.
-    var scale = Math.min(1, window.innerWidth / width, window.innerHeight / height);
-    if (scale < 1) scale = Math.min(window.innerWidth / width, room / height);
-    canvas.style.width = scale < 1 ? Math.floor(width * scale) + "px" : "";
-    canvas.style.height = scale < 1 ? Math.floor(height * scale) + "px" : "";
+    if (!full && scale < 1) scale = Math.min(window.innerWidth / width, (window.innerHeight - links.offsetHeight) / height);
+    var sized = full || scale < 1;
+    canvas.style.width = sized ? Math.floor(width * scale) + "px" : "";
+    canvas.style.height = sized ? Math.floor(height * scale) + "px" : "";
   }
   new MutationObserver(fit).observe(canvas, { attributes: true, attributeFilter: ["width", "height"] });
   window.addEventListener("resize", fit);
@@ -157,11 +152,10 @@
   // reaches the program as the keys of a keyboard would (letters, digits,
   // the space, Backspace, Enter). The field always holds one character, so
   // that deleting it is seen as Backspace.
-  var keyCodes = { " ": "Space", "\n": "Enter" };
   function codeOf(c) {
     if (/^[a-z]$/i.test(c)) return "Key" + c.toUpperCase();
     if (/^[0-9]$/.test(c)) return "Digit" + c;
-    return keyCodes[c] || null;
+    return c === " " ? "Space" : null;
   }
   function tapKey(code, key) {
     ["keydown", "keyup"].forEach(function (type) {
